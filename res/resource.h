@@ -1,0 +1,12 @@
+// Resource ids shared by the .rc files and the code.
+#pragma once
+
+#define IDI_APP 1
+#define IDR_MANIFEST 1
+
+// String table.
+#define IDS_APP_TITLE 257
+#define IDS_DEFAULT_WINDOW_SIZE 270
+#define IDS_HELP_ADDRESS 271
+#define IDS_FILES_NOT_LAID_OUT 352
+#define IDS_ASK_OVERWRITE 353

@@ -1,0 +1,3 @@
+#include "other/qv_Globals.h"
+
+ProcessState g_process;

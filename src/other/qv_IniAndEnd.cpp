@@ -1,0 +1,194 @@
+#include "other/qv_IniAndEnd.h"
+
+#include <commctrl.h>
+
+#include "../../res/resource.h"
+#include "other/qv_Globals.h"
+#include "other/qv_Msg.h"
+#include "other/qv_Res.h"
+#include "other/qv_SysFacts.h"
+#include "other/qv_SysSeams.h"
+#include "util/qv_Str.h"
+#include "util/qv_SysVersion.h"
+#include "util/qv_Text.h"
+
+MainLoopHooks g_mainLoopHooks = {nullptr, nullptr};
+
+namespace {
+
+// Platforms whose common controls may predate version 4.71.
+bool IsOldPlatform(int code) { return code == 10 || code == 20 || code == 30 || code == 40 || code == 9999; }
+
+StepOutcome BindLogicalCompare(int) {
+    Str_InitLogicalCompare();  // a missing natural compare is no failure
+    return kStepOk;
+}
+
+StepOutcome BindMemoryStatus(int) {
+    Sys_BindMemoryStatus();
+    return kStepOk;
+}
+
+StepOutcome SeedShuffle(int) {
+    g_process.shuffleSeed = (g_sys.timeGetTime() & 0x7FFFFFFFu) + 123456789u;
+    return kStepOk;
+}
+
+StepOutcome BuildErrorCaption(int) {
+    static const TCHAR kSuffix[] = TEXT(" - ERROR -");
+    TCHAR *caption = g_process.errorCaption;
+    const int capacity = int(sizeof g_process.errorCaption / sizeof(TCHAR));
+    Res_LoadText(caption, IDS_APP_TITLE, capacity);
+    // Keep room for the suffix; cut the title on a character boundary.
+    const int room = capacity - 1 - int(qvtext::Length(kSuffix));
+    qvtext::TruncateInPlace(caption, size_t(room));
+    Str_Append(capacity, caption, kSuffix);
+    return kStepOk;
+}
+
+StepOutcome InitCommonControls(int) {
+    static LONG s_done = 0;  // once per process
+    if (s_done) return kStepOk;
+    INITCOMMONCONTROLSEX icc{};
+    icc.dwSize = 8;
+    icc.dwICC = ICC_BAR_CLASSES;
+    if (!InitCommonControlsEx(&icc)) return kStepFailed;
+    s_done = 1;
+    return kStepOk;
+}
+
+StepOutcome CheckCommonControlsVersion(int) {
+    if (!IsOldPlatform(Sys_GetOsVersionCode())) return kStepOk;
+    if (Sys_CommonControlsAtLeast(4, 71)) return kStepOk;
+    Msg_ReportError(nullptr, nullptr, TEXT("comctl32.dll is old"), -1, 1);
+    return kStepReported;
+}
+
+StepOutcome MarkStartupComplete(int) {
+    g_process.startupComplete = 1;
+    return kStepOk;
+}
+
+StepOutcome PostFirstStart(int) {
+    g_process.fitHold = 0;
+    g_process.firstStartPending = 1;
+    if (g_process.frameWindow != nullptr) PostMessage(g_process.frameWindow, WM_USER, 0, 0);
+    return kStepOk;
+}
+
+// The fixed order. A step whose module is not part of this build has no
+// entry function yet; its place and failure number are kept so the order
+// and the numbers users see stay the same as modules arrive.
+const StartupStep kSteps[] = {
+    {1, 0, "remember the instance handle", nullptr, nullptr},  // done before the walk
+    {2, 0, "bind the natural-order compare", BindLogicalCompare, nullptr},
+    {3, 0, "bind GlobalMemoryStatusEx", BindMemoryStatus, nullptr},
+    {4, 0, "seed the shuffle generator", SeedShuffle, nullptr},
+    {5, 0, "build the error caption", BuildErrorCaption, nullptr},
+    {6, 0, "screen DPI, default window size, platform version", nullptr, nullptr},
+    {7, 671, "system metrics", nullptr, nullptr},
+    {8, 675, "command line and folders", nullptr, nullptr},
+    {9, 679, "single-instance mutex", nullptr, nullptr},
+    {10, 683, "configuration file path", nullptr, nullptr},
+    {11, 0, "instance role", nullptr, nullptr},
+    {12, 692, "common controls", InitCommonControls, nullptr},
+    {13, 0, "common controls version", CheckCommonControlsVersion, nullptr},
+    {14, 0, "hold the view layout", nullptr, nullptr},
+    {15, 716, "frame and view windows", nullptr, nullptr},
+    {16, 721, "register the frame for hand-overs", nullptr, nullptr},
+    {17, 726, "attach the view state", nullptr, nullptr},
+    {18, 730, "recent-folder list", nullptr, nullptr},
+    {19, 734, "view scroll steps", nullptr, nullptr},
+    {20, 738, "tool bar", nullptr, nullptr},
+    {21, 742, "status bar", nullptr, nullptr},
+    {22, 0, "z-order of the bars", nullptr, nullptr},
+    {23, 759, "menus", nullptr, nullptr},
+    {24, 768, "image library", nullptr, nullptr},
+    {25, 773, "built-in picture formats", nullptr, nullptr},
+    {26, 782, "configuration lock", nullptr, nullptr},
+    {27, 786, "read the configuration file", nullptr, nullptr},
+    {28, 0, "customisation file", nullptr, nullptr},
+    {29, 0, "plug-in list cache", nullptr, nullptr},
+    {30, 0, "key map and accelerators", nullptr, nullptr},
+    {31, 0, "release the configuration lock", nullptr, nullptr},
+    {32, 0, "start-up complete", MarkStartupComplete, nullptr},
+    {33, 0, "post the start message", PostFirstStart, nullptr},
+};
+
+constexpr int kStepCount = int(sizeof kSteps / sizeof kSteps[0]);
+
+void UndoCompleted(int doneCount) {
+    for (int i = doneCount - 1; i >= 0; --i)
+        if (kSteps[i].undo != nullptr) kSteps[i].undo();
+}
+
+}  // namespace
+
+const StartupStep *IniAndEnd_Steps(int *count) {
+    if (count) *count = kStepCount;
+    return kSteps;
+}
+
+StartupResult IniAndEnd_Startup(HINSTANCE instance, int showCommand) {
+    g_process.instance = instance;
+    for (int i = 0; i < kStepCount; ++i) {
+        const StartupStep &s = kSteps[i];
+        if (s.run == nullptr) continue;
+        const StepOutcome outcome = s.run(showCommand);
+        if (outcome == kStepOk) continue;
+        if (outcome == kStepFailed && s.failure != 0)
+            Msg_ReportError(TEXT(__FILE__), nullptr, nullptr, s.failure, 1);
+        g_process.noSave = 1;
+        // Give back what earlier steps hold (the single-instance mutex above
+        // all), so a later start is not kept waiting for a dead process.
+        UndoCompleted(i);
+        IniAndEnd_Shutdown(1);
+        return outcome == kStepHandedOver ? kStartupHandedOver : kStartupFailed;
+    }
+    return kStartupRunning;
+}
+
+int MainLoop() {
+    MSG msg;
+    for (;;) {
+        if (g_process.frameWindow == nullptr) return 0;
+        if (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) return int(msg.wParam);
+            const bool taken = g_mainLoopHooks.helpPreTranslate != nullptr && g_mainLoopHooks.helpPreTranslate(&msg);
+            if (!taken) {
+                const bool ours = msg.hwnd != nullptr &&
+                                  (msg.hwnd == g_process.frameWindow || msg.hwnd == g_process.viewWindow);
+                if (!(ours && g_process.accelerators != nullptr &&
+                      TranslateAccelerator(g_process.frameWindow, g_process.accelerators, &msg))) {
+                    TranslateMessage(&msg);
+                    DispatchMessage(&msg);
+                }
+            }
+            if (g_process.noSave && g_process.destroyOnce) {
+                g_process.destroyOnce = 0;
+                if (g_process.frameWindow == nullptr) return 0;
+                DestroyWindow(g_process.frameWindow);  // its destruction posts WM_QUIT
+            }
+            continue;
+        }
+        if (g_mainLoopHooks.animationPlaying != nullptr && g_mainLoopHooks.animationPlaying() &&
+            g_process.viewWindow != nullptr && g_process.frameWindow != nullptr &&
+            !IsIconic(g_process.frameWindow)) {
+            Sleep(1);
+            PostMessage(g_process.viewWindow, WM_USER + 5, 0, 0);
+        } else {
+            WaitMessage();
+        }
+    }
+}
+
+void IniAndEnd_SaveForEndSession() {
+    if (g_process.noSave) return;
+    // The recent-folder list and the configuration file are written by their
+    // modules' save functions once those are part of the build.
+}
+
+void IniAndEnd_Shutdown(int destroyInterface) {
+    (void)destroyInterface;
+    IniAndEnd_SaveForEndSession();
+}

@@ -1,0 +1,7 @@
+#include "qv_StrCore.h"
+
+namespace qvtext {
+
+LeadByteTest g_leadByteTest = nullptr;
+
+}  // namespace qvtext
