@@ -4,6 +4,7 @@
 
 #include "../../res/resource.h"
 #include "other/qv_Globals.h"
+#include "other/qv_Help.h"
 #include "other/qv_Msg.h"
 #include "other/qv_Res.h"
 #include "other/qv_SysFacts.h"
@@ -12,7 +13,7 @@
 #include "util/qv_SysVersion.h"
 #include "util/qv_Text.h"
 
-MainLoopHooks g_mainLoopHooks = {nullptr, nullptr};
+MainLoopHooks g_mainLoopHooks = {nullptr};
 
 namespace {
 
@@ -45,6 +46,15 @@ StepOutcome BuildErrorCaption(int) {
     Str_Append(capacity, caption, kSuffix);
     return kStepOk;
 }
+
+StepOutcome ReadScreenFacts(int) {
+    Sys_ReadDpi();
+    Sys_ReadDefaultSize();
+    Sys_GetOsVersionCode();  // detected once
+    return kStepOk;
+}
+
+StepOutcome ReadSystemMetrics(int) { return Sys_ReadMetrics() ? kStepOk : kStepFailed; }
 
 StepOutcome InitCommonControls(int) {
     static LONG s_done = 0;  // once per process
@@ -85,8 +95,8 @@ const StartupStep kSteps[] = {
     {3, 0, "bind GlobalMemoryStatusEx", BindMemoryStatus, nullptr},
     {4, 0, "seed the shuffle generator", SeedShuffle, nullptr},
     {5, 0, "build the error caption", BuildErrorCaption, nullptr},
-    {6, 0, "screen DPI, default window size, platform version", nullptr, nullptr},
-    {7, 671, "system metrics", nullptr, nullptr},
+    {6, 0, "screen DPI, default window size, platform version", ReadScreenFacts, nullptr},
+    {7, 671, "system metrics", ReadSystemMetrics, nullptr},
     {8, 675, "command line and folders", nullptr, nullptr},
     {9, 679, "single-instance mutex", nullptr, nullptr},
     {10, 683, "configuration file path", nullptr, nullptr},
@@ -154,7 +164,7 @@ int MainLoop() {
         if (g_process.frameWindow == nullptr) return 0;
         if (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) return int(msg.wParam);
-            const bool taken = g_mainLoopHooks.helpPreTranslate != nullptr && g_mainLoopHooks.helpPreTranslate(&msg);
+            const bool taken = Help_PreTranslate(&msg) != FALSE;
             if (!taken) {
                 const bool ours = msg.hwnd != nullptr &&
                                   (msg.hwnd == g_process.frameWindow || msg.hwnd == g_process.viewWindow);
@@ -190,5 +200,6 @@ void IniAndEnd_SaveForEndSession() {
 
 void IniAndEnd_Shutdown(int destroyInterface) {
     (void)destroyInterface;
+    Help_Shutdown();
     IniAndEnd_SaveForEndSession();
 }

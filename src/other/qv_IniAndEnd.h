@@ -20,7 +20,6 @@ void IniAndEnd_SaveForEndSession();
 // Optional queries of modules that the loop serves; null until they exist.
 struct MainLoopHooks {
     bool (*animationPlaying)();        // a GIF animation wants ticks
-    BOOL (*helpPreTranslate)(MSG *);   // the help viewer takes the message
 };
 extern MainLoopHooks g_mainLoopHooks;
 
