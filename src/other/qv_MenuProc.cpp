@@ -1,0 +1,84 @@
+#include "other/qv_MenuProc.h"
+
+#include "other/qv_Dlg.h"
+#include "other/qv_Help.h"
+
+namespace {
+
+int OnFile(HWND frame, UINT id) {
+    switch (id) {
+        case 40010:
+            return 0;
+        case 40011:
+            PostMessage(frame, WM_CLOSE, 0, 0);
+            return 0;
+        default:
+            return 1;
+    }
+}
+
+int OnOther(HWND frame, UINT id) {
+    if (id == 40106) {
+        Help_ShowTopic(frame, TEXT("faq.htm"));
+        return 0;
+    }
+    return 1;
+}
+
+int OnWindow(HWND frame, UINT id) {
+    switch (id) {
+        case 41001:
+            SendMessage(frame, WM_SYSCOMMAND, SC_RESTORE, 0);
+            return 0;
+        case 41002:
+            SendMessage(frame, WM_SYSCOMMAND, IsIconic(frame) ? SC_RESTORE : SC_MINIMIZE, 0);
+            return 0;
+        case 41003:
+            SendMessage(frame, WM_SYSCOMMAND, IsZoomed(frame) ? SC_RESTORE : SC_MAXIMIZE, 0);
+            return 0;
+        default:
+            return 1;
+    }
+}
+
+struct HandlerRow {
+    CommandBlock block;
+    CommandHandler handler;
+};
+
+// Blocks whose modules are part of the program. The others are added here
+// as their modules arrive.
+const HandlerRow kHandlers[] = {
+    {CommandBlock::File, OnFile},
+    {CommandBlock::Other, OnOther},
+    {CommandBlock::Window, OnWindow},
+};
+
+}  // namespace
+
+CommandHandler MenuProc_HandlerOf(CommandBlock block) {
+    for (const auto &row : kHandlers)
+        if (row.block == block) return row.handler;
+    return nullptr;
+}
+
+LRESULT MenuProc_OnCommand(const CommandMessage &m) {
+    const UINT id = LOWORD(m.wParam);
+    const bool guardHeld = DlgGuard_OpenName() != nullptr;
+    int result = 1;
+    switch (CommandBlocks_Route(id, guardHeld)) {
+        case Routing::Swallowed:
+            return 0;
+        case Routing::Default:
+            break;
+        case Routing::Handler: {
+            const CommandBlockRow *row = CommandBlocks_Find(id);
+            CommandHandler handler = row ? MenuProc_HandlerOf(row->block) : nullptr;
+            if (handler != nullptr) result = handler(m.window, id);
+            break;
+        }
+    }
+    if (result == 0) return 0;
+    if (m.message == 0) return result;
+    return DefWindowProc(m.window, m.message, m.wParam, m.lParam);
+}
