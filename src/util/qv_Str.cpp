@@ -4,6 +4,7 @@
 #include <cctype>
 #include <initializer_list>
 
+#include "other/qv_SysFacts.h"
 #include "util/qv_SysVersion.h"
 #include "util/qv_Text.h"
 
@@ -253,4 +254,18 @@ uint32_t Str_Hash(const TCHAR *s) { return qvtext::Hash(s); }
 const TCHAR *Str_DecimalSeparator() { return s_decimalSeparator; }
 void Str_SetDecimalSeparator(const TCHAR *separator) {
     if (separator != nullptr && separator[0] != 0) qvtext::CopyInto(s_decimalSeparator, 8, separator);
+}
+
+int Str_FormatNumberLocale(TCHAR *buffer, const TCHAR *number) {
+    if (buffer == nullptr || number == nullptr) return 0;
+    buffer[0] = 0;
+    if (!g_sysFacts.localeRead) return 0;
+    NUMBERFMT format{};
+    format.NumDigits = 0;
+    format.LeadingZero = UINT(g_sysFacts.leadingZero);
+    format.Grouping = UINT(g_sysFacts.grouping);
+    format.lpDecimalSep = g_sysFacts.decimalSep;
+    format.lpThousandSep = g_sysFacts.thousandSep;
+    format.NegativeOrder = UINT(g_sysFacts.negativeOrder);
+    return GetNumberFormat(LOCALE_USER_DEFAULT, 0, number, &format, buffer, 64);
 }

@@ -46,6 +46,10 @@ int Str_FormatFixed(int32_t value, int digits, int isUnsigned, int keepZeros, TC
 int Str_FormatByteSize(uint32_t sizeLow, TCHAR *out, uint32_t sizeHigh, int capacity);
 uint32_t Str_Hash(const TCHAR *s);
 
+// Groups a number text by the user's locale (no decimals) into a 64-unit
+// buffer; 0 when the locale facts were not read.
+int Str_FormatNumberLocale(TCHAR *buffer, const TCHAR *number);
+
 // The user's decimal separator (read once at start-up with the locale facts).
 const TCHAR *Str_DecimalSeparator();
 void Str_SetDecimalSeparator(const TCHAR *separator);
