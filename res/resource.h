@@ -6,6 +6,7 @@
 
 // String table.
 #define IDS_APP_TITLE 257
+#define IDS_FORMAT_NAMES 264
 #define IDS_DEFAULT_WINDOW_SIZE 270
 #define IDS_HELP_ADDRESS 271
 #define IDS_FILES_NOT_LAID_OUT 352

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include "../../res/resource.h"
+#include "image/qv_DibcoreLoad.h"
+#include "image/qv_Format.h"
 #include "other/qv_Globals.h"
 #include "other/qv_Help.h"
 #include "other/qv_Msg.h"
@@ -74,6 +76,21 @@ StepOutcome CheckCommonControlsVersion(int) {
     return kStepReported;
 }
 
+// The library lives in data\ below the program's own folder.
+StepOutcome LoadImageLibrary(int) {
+    TCHAR folder[kPathChars];
+    const DWORD n = GetModuleFileName(g_process.instance, folder, kPathChars);
+    if (n == 0 || n >= DWORD(kPathChars)) return kStepFailed;
+    TCHAR *cut = folder + n;
+    while (cut > folder && cut[-1] != TEXT('\\') && cut[-1] != TEXT('/')) --cut;
+    *cut = 0;
+    const int loaded = Dibcore_Load(folder);
+    if (loaded > 0) return kStepOk;
+    return loaded < 0 ? kStepReported : kStepFailed;
+}
+
+StepOutcome RegisterFormats(int) { return Format_RegisterBuiltins() ? kStepOk : kStepFailed; }
+
 StepOutcome MarkStartupComplete(int) {
     g_process.startupComplete = 1;
     return kStepOk;
@@ -113,8 +130,8 @@ const StartupStep kSteps[] = {
     {21, 742, "status bar", nullptr, nullptr},
     {22, 0, "z-order of the bars", nullptr, nullptr},
     {23, 759, "menus", nullptr, nullptr},
-    {24, 768, "image library", nullptr, nullptr},
-    {25, 773, "built-in picture formats", nullptr, nullptr},
+    {24, 768, "image library", LoadImageLibrary, nullptr},
+    {25, 773, "built-in picture formats", RegisterFormats, nullptr},
     {26, 782, "configuration lock", nullptr, nullptr},
     {27, 786, "read the configuration file", nullptr, nullptr},
     {28, 0, "customisation file", nullptr, nullptr},
