@@ -52,23 +52,33 @@ void UnPaeth(uint8_t *row, const uint8_t *prev, size_t bytes, int bpp) {
 
 #ifdef QV_PNG_SSE2
 // One pixel of 3 or 4 bytes per step: Sub, Avg and Paeth depend on the pixel
-// to the left, so the parallelism is across the channels of a pixel.
-inline __m128i Load(const uint8_t *p, int bpp) {
-    uint32_t v = 0;
-    std::memcpy(&v, p, size_t(bpp));
+// to the left, so the parallelism is across the channels of a pixel. Pixels
+// are loaded four bytes wide while a fourth byte exists (for 3-byte pixels
+// the spare lane carries junk that is never stored); only the last 3-byte
+// pixel is assembled bytewise. Loading through a narrow memcpy would bounce
+// through the stack and stall the loop's dependency chain.
+inline __m128i Load4(const uint8_t *p) {
+    uint32_t v;
+    std::memcpy(&v, p, 4);
     return _mm_cvtsi32_si128(int(v));
 }
-inline void Store(uint8_t *p, __m128i v, int bpp) {
+template <int kBpp>
+inline __m128i LoadPixel(const uint8_t *p, bool last) {
+    if (kBpp == 4 || !last) return Load4(p);
+    return _mm_cvtsi32_si128(int(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16));
+}
+template <int kBpp>
+inline void StorePixel(uint8_t *p, __m128i v) {
     const uint32_t x = uint32_t(_mm_cvtsi128_si32(v));
-    std::memcpy(p, &x, size_t(bpp));
+    std::memcpy(p, &x, kBpp);
 }
 
 template <int kBpp>
 void UnSubSse2(uint8_t *row, size_t bytes) {
     __m128i a = _mm_setzero_si128();
     for (size_t i = 0; i + kBpp <= bytes; i += kBpp) {
-        a = _mm_add_epi8(a, Load(row + i, kBpp));
-        Store(row + i, a, kBpp);
+        a = _mm_add_epi8(a, LoadPixel<kBpp>(row + i, i + 4 > bytes));
+        StorePixel<kBpp>(row + i, a);
     }
 }
 
@@ -77,12 +87,13 @@ void UnAvgSse2(uint8_t *row, const uint8_t *prev, size_t bytes) {
     const __m128i one = _mm_set1_epi8(1);
     __m128i a = _mm_setzero_si128();
     for (size_t i = 0; i + kBpp <= bytes; i += kBpp) {
-        const __m128i b = Load(prev + i, kBpp);
+        const bool last = i + 4 > bytes;
+        const __m128i b = LoadPixel<kBpp>(prev + i, last);
         // _mm_avg_epu8 rounds up; the filter wants the floor.
         __m128i avg = _mm_avg_epu8(a, b);
         avg = _mm_sub_epi8(avg, _mm_and_si128(_mm_xor_si128(a, b), one));
-        a = _mm_add_epi8(Load(row + i, kBpp), avg);
-        Store(row + i, a, kBpp);
+        a = _mm_add_epi8(LoadPixel<kBpp>(row + i, last), avg);
+        StorePixel<kBpp>(row + i, a);
     }
 }
 
@@ -96,7 +107,8 @@ void UnPaethSse2(uint8_t *row, const uint8_t *prev, size_t bytes) {
     const __m128i zero = _mm_setzero_si128();
     __m128i a = zero, c = zero;  // 16-bit lanes
     for (size_t i = 0; i + kBpp <= bytes; i += kBpp) {
-        const __m128i b = _mm_unpacklo_epi8(Load(prev + i, kBpp), zero);
+        const bool last = i + 4 > bytes;
+        const __m128i b = _mm_unpacklo_epi8(LoadPixel<kBpp>(prev + i, last), zero);
         __m128i pa = _mm_sub_epi16(b, c);
         __m128i pb = _mm_sub_epi16(a, c);
         __m128i pc = _mm_add_epi16(pa, pb);
@@ -106,10 +118,10 @@ void UnPaethSse2(uint8_t *row, const uint8_t *prev, size_t bytes) {
         const __m128i smallest = _mm_min_epi16(pc, _mm_min_epi16(pa, pb));
         const __m128i nearest =
             Select(_mm_cmpeq_epi16(pa, smallest), a, Select(_mm_cmpeq_epi16(pb, smallest), b, c));
-        const __m128i x = _mm_unpacklo_epi8(Load(row + i, kBpp), zero);
+        const __m128i x = _mm_unpacklo_epi8(LoadPixel<kBpp>(row + i, last), zero);
         // Byte adds keep each lane's high byte zero, so this is the sum mod 256.
         a = _mm_add_epi8(x, nearest);
-        Store(row + i, _mm_packus_epi16(a, a), kBpp);
+        StorePixel<kBpp>(row + i, _mm_packus_epi16(a, a));
         c = b;
     }
 }

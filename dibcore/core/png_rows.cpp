@@ -18,6 +18,11 @@ PngIdatInflater::~PngIdatInflater() {
 
 bool PngIdatInflater::Init() {
     ready_ = inflateInit(&z_) == Z_OK;
+#if ZLIB_VERNUM >= 0x1290
+    // Every IDAT chunk's CRC-32 already guards the data; zlib's Adler-32 over
+    // the same bytes would only cost time (about 6% of a decode).
+    if (ready_) inflateValidate(&z_, 0);
+#endif
     return ready_;
 }
 
