@@ -51,25 +51,39 @@ void UnPaeth(uint8_t *row, const uint8_t *prev, size_t bytes, int bpp) {
 }
 
 #ifdef QV_PNG_SSE2
-// One pixel of 3 or 4 bytes per step: Sub, Avg and Paeth depend on the pixel
-// to the left, so the parallelism is across the channels of a pixel. Pixels
-// are loaded four bytes wide while a fourth byte exists (for 3-byte pixels
-// the spare lane carries junk that is never stored); only the last 3-byte
-// pixel is assembled bytewise. Loading through a narrow memcpy would bounce
-// through the stack and stall the loop's dependency chain.
-inline __m128i Load4(const uint8_t *p) {
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    return _mm_cvtsi32_si128(int(v));
-}
+// One pixel of 3, 4, 6 or 8 bytes per step: Sub, Avg and Paeth depend on
+// the pixel to the left, so the parallelism is across the channels of a
+// pixel. Pixels are loaded 4 or 8 bytes wide while those bytes exist (for 3-
+// and 6-byte pixels the spare lanes carry junk that is never stored); only
+// the last such pixel is assembled from narrower loads. A narrow memcpy load
+// would bounce through the stack and stall the loop's dependency chain.
+template <int kBpp>
+constexpr size_t kLoadWidth = kBpp <= 4 ? 4 : 8;
+
 template <int kBpp>
 inline __m128i LoadPixel(const uint8_t *p, bool last) {
-    if (kBpp == 4 || !last) return Load4(p);
-    return _mm_cvtsi32_si128(int(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16));
+    if (kLoadWidth<kBpp> == 4) {
+        uint32_t v;
+        if (kBpp == 4 || !last) {
+            std::memcpy(&v, p, 4);
+        } else {
+            v = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
+        }
+        return _mm_cvtsi32_si128(int(v));
+    }
+    uint64_t v;
+    if (kBpp == 8 || !last) {
+        std::memcpy(&v, p, 8);
+    } else {
+        uint32_t lo;
+        std::memcpy(&lo, p, 4);
+        v = uint64_t(lo) | uint64_t(p[4]) << 32 | uint64_t(p[5]) << 40;
+    }
+    return _mm_cvtsi64_si128(int64_t(v));
 }
 template <int kBpp>
 inline void StorePixel(uint8_t *p, __m128i v) {
-    const uint32_t x = uint32_t(_mm_cvtsi128_si32(v));
+    const uint64_t x = uint64_t(_mm_cvtsi128_si64(v));
     std::memcpy(p, &x, kBpp);
 }
 
@@ -77,7 +91,7 @@ template <int kBpp>
 void UnSubSse2(uint8_t *row, size_t bytes) {
     __m128i a = _mm_setzero_si128();
     for (size_t i = 0; i + kBpp <= bytes; i += kBpp) {
-        a = _mm_add_epi8(a, LoadPixel<kBpp>(row + i, i + 4 > bytes));
+        a = _mm_add_epi8(a, LoadPixel<kBpp>(row + i, i + kLoadWidth<kBpp> > bytes));
         StorePixel<kBpp>(row + i, a);
     }
 }
@@ -87,7 +101,7 @@ void UnAvgSse2(uint8_t *row, const uint8_t *prev, size_t bytes) {
     const __m128i one = _mm_set1_epi8(1);
     __m128i a = _mm_setzero_si128();
     for (size_t i = 0; i + kBpp <= bytes; i += kBpp) {
-        const bool last = i + 4 > bytes;
+        const bool last = i + kLoadWidth<kBpp> > bytes;
         const __m128i b = LoadPixel<kBpp>(prev + i, last);
         // _mm_avg_epu8 rounds up; the filter wants the floor.
         __m128i avg = _mm_avg_epu8(a, b);
@@ -107,7 +121,7 @@ void UnPaethSse2(uint8_t *row, const uint8_t *prev, size_t bytes) {
     const __m128i zero = _mm_setzero_si128();
     __m128i a = zero, c = zero;  // 16-bit lanes
     for (size_t i = 0; i + kBpp <= bytes; i += kBpp) {
-        const bool last = i + 4 > bytes;
+        const bool last = i + kLoadWidth<kBpp> > bytes;
         const __m128i b = _mm_unpacklo_epi8(LoadPixel<kBpp>(prev + i, last), zero);
         __m128i pa = _mm_sub_epi16(b, c);
         __m128i pb = _mm_sub_epi16(a, c);
@@ -152,22 +166,22 @@ bool PngUnfilterRowScalar(int type, uint8_t *row, const uint8_t *prev, size_t by
 
 bool PngUnfilterRow(int type, uint8_t *row, const uint8_t *prev, size_t bytes, int bpp) {
 #ifdef QV_PNG_SSE2
-    // Rows of 3- and 4-byte pixels are whole pixels, so the SIMD loops cover
-    // them exactly.
-    if (bpp == 3 || bpp == 4) {
-        switch (type) {
-            case kFilterSub:
-                bpp == 3 ? UnSubSse2<3>(row, bytes) : UnSubSse2<4>(row, bytes);
-                return true;
-            case kFilterAvg:
-                bpp == 3 ? UnAvgSse2<3>(row, prev, bytes) : UnAvgSse2<4>(row, prev, bytes);
-                return true;
-            case kFilterPaeth:
-                bpp == 3 ? UnPaethSse2<3>(row, prev, bytes) : UnPaethSse2<4>(row, prev, bytes);
-                return true;
-            default:
-                break;
-        }
+    // Rows of 3-, 4-, 6- and 8-byte pixels are whole pixels, so the SIMD
+    // loops cover them exactly.
+    switch (type >= 0 && type <= kFilterPaeth ? bpp * 8 + type : -1) {
+        case 3 * 8 + kFilterSub: UnSubSse2<3>(row, bytes); return true;
+        case 4 * 8 + kFilterSub: UnSubSse2<4>(row, bytes); return true;
+        case 6 * 8 + kFilterSub: UnSubSse2<6>(row, bytes); return true;
+        case 8 * 8 + kFilterSub: UnSubSse2<8>(row, bytes); return true;
+        case 3 * 8 + kFilterAvg: UnAvgSse2<3>(row, prev, bytes); return true;
+        case 4 * 8 + kFilterAvg: UnAvgSse2<4>(row, prev, bytes); return true;
+        case 6 * 8 + kFilterAvg: UnAvgSse2<6>(row, prev, bytes); return true;
+        case 8 * 8 + kFilterAvg: UnAvgSse2<8>(row, prev, bytes); return true;
+        case 3 * 8 + kFilterPaeth: UnPaethSse2<3>(row, prev, bytes); return true;
+        case 4 * 8 + kFilterPaeth: UnPaethSse2<4>(row, prev, bytes); return true;
+        case 6 * 8 + kFilterPaeth: UnPaethSse2<6>(row, prev, bytes); return true;
+        case 8 * 8 + kFilterPaeth: UnPaethSse2<8>(row, prev, bytes); return true;
+        default: break;
     }
     if (type == kFilterUp) {
         UnUp(row, prev, bytes);

@@ -45,9 +45,14 @@ TEST(PngFilter, FilterThenUnfilterRestoresTheRow) {
 }
 
 TEST(PngFilter, UnknownTypeIsRefused) {
-    uint8_t row[4] = {}, prev[4] = {};
-    EXPECT_FALSE(dibcore::PngUnfilterRow(5, row, prev, 4, 1));
-    EXPECT_FALSE(dibcore::PngUnfilterRowScalar(255, row, prev, 4, 4));
+    uint8_t row[24] = {}, prev[24] = {};
+    // Types past Paeth, at every pixel step (some sums of step and type must
+    // not be mistaken for a known pair).
+    for (int bpp = 1; bpp <= 8; ++bpp)
+        for (int type : {5, 9, 17, 33, 255}) {
+            EXPECT_FALSE(dibcore::PngUnfilterRow(type, row, prev, 24, bpp)) << type << " " << bpp;
+            EXPECT_FALSE(dibcore::PngUnfilterRowScalar(type, row, prev, 24, bpp));
+        }
 }
 
 TEST(Crc32Table, MatchesZlibAtEveryLengthAlignmentAndSplit) {
