@@ -104,7 +104,6 @@ struct Sample {
     dibcore::Picture *picture;  // decoded once, the encoders' input
 };
 
-std::vector<Sample> *g_samples;
 
 void DecodeOurs(benchmark::State &state, const Sample *s) {
     for (auto _ : state) {
@@ -211,7 +210,6 @@ int main(int argc, char **argv) {
             return 1;
         }
     }
-    g_samples = &samples;
     for (const Sample &s : samples) {
         benchmark::RegisterBenchmark(("decode/ours/" + s.name).c_str(), DecodeOurs, &s)->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("decode/libpng/" + s.name).c_str(), DecodeLibpng, &s)->Unit(benchmark::kMillisecond);
