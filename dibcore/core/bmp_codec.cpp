@@ -77,7 +77,7 @@ int BmpDecode(const uint8_t *data, size_t size, Picture **out) {
     const size_t tableAt = kFileHeaderSize + plan.TableOffset();
     const uint64_t tableEnd = tableAt + uint64_t{plan.tableEntries} * plan.entryBytes;
     uint64_t limit = size;
-    if (offBits > tableAt && offBits < tableEnd) limit = offBits;
+    if (offBits > tableAt && offBits < tableEnd && offBits < size) limit = offBits;
     uint32_t entries = 0;
     if (limit > tableAt) {
         const uint64_t fit = (limit - tableAt) / plan.entryBytes;

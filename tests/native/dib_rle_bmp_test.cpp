@@ -238,6 +238,7 @@ TEST(DibBmp, HostileFilesDecodeWhatIsThereOrAreRefused) {
         {"depth 7", File(InfoHeader(40, 2, 2, 7, 0, 0), {}, {}), 1},
         {"unknown header 44", File(InfoHeader(44, 2, 2, 24, 0, 0), {}, std::vector<uint8_t>(16)), 1},
         {"lying offset past end", File(InfoHeader(40, 4, 4, 8, 0, 2), pal2, bits8, 100000), 0},
+        {"offset past the end inside a claimed table", Cut(File(InfoHeader(40, 4, 4, 8, 0, 0), pal2, {}, 600), 62), 0},
         {"lying offset into header", File(InfoHeader(40, 4, 4, 8, 0, 2), pal2, bits8, 3), 0},
         {"bits cut off", File(InfoHeader(40, 4, 4, 8, 0, 2), pal2, {1, 2, 3}), 0},
         {"table claims 256, file has 2", File(InfoHeader(40, 4, 4, 8, 0, 0), pal2, {}), 0},
