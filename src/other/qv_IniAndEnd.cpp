@@ -11,6 +11,7 @@
 #include "other/qv_Msg.h"
 #include "other/qv_Res.h"
 #include "other/qv_SysFacts.h"
+#include "other/qv_Settings.h"
 #include "other/qv_SysSeams.h"
 #include "util/qv_Str.h"
 #include "util/qv_SysVersion.h"
@@ -19,6 +20,22 @@
 MainLoopHooks g_mainLoopHooks = {nullptr, nullptr};
 
 namespace {
+
+// Static lifetime of the application core's records: the settings are ready
+// before the entry function runs; the command-line block, the hand-over
+// mapping and the mutex are released after it.
+struct AppCoreLife {
+    AppCoreLife() { Settings_InitBoth(Sys_GetOsVersionCode()); }
+    ~AppCoreLife() {
+        Instance_Release();
+        CmdLine_Release();
+        Settings_Destroy(&g_settings);
+        Settings_Destroy(&g_defaultSettings);
+    }
+    AppCoreLife(const AppCoreLife &) = delete;
+    AppCoreLife &operator=(const AppCoreLife &) = delete;
+};
+AppCoreLife s_appCoreLife;
 
 // Platforms whose common controls may predate version 4.71.
 bool IsOldPlatform(int code) { return code == 10 || code == 20 || code == 30 || code == 40 || code == 9999; }
