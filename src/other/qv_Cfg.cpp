@@ -287,15 +287,15 @@ int Cfg_ReadString(const TCHAR *defaultText, TCHAR *buffer, const TCHAR *section
     return int(GetPrivateProfileString(section, key, defaultText ? defaultText : TEXT(""), buffer, DWORD(size), s_cfg.path));
 }
 
-int Cfg_ReadInt(const CfgIntSpec &spec, int32_t *out) {
+int Cfg_ReadInt(const CfgIntKey &item, int32_t *out) {
     if (out == nullptr) return 6;
     if (s_cfg.path == nullptr) {
-        *out = spec.defaultValue;
+        *out = item.defaultValue;
         return 6;
     }
     TCHAR text[kValueChars];
-    GetPrivateProfileString(spec.section, spec.key, TEXT(""), text, kValueChars, s_cfg.path);
-    *out = spec.defaultValue;
+    GetPrivateProfileString(item.section, item.key, TEXT(""), text, kValueChars, s_cfg.path);
+    *out = item.defaultValue;
     if (text[0] == 0) return 4;
     int32_t v = 0;
     if (Cfg_ParseValues<TCHAR>(text, &v, 1, true) != 1) return 5;

@@ -25,13 +25,13 @@ int Cfg_EnsureFolders();
 int Cfg_WriteString(const TCHAR *section, const TCHAR *key, const TCHAR *value);
 int Cfg_WriteInt(int32_t value, const TCHAR *section, const TCHAR *key);
 int Cfg_ReadString(const TCHAR *defaultText, TCHAR *buffer, const TCHAR *section, const TCHAR *key, int size);
-struct CfgIntSpec {
+struct CfgIntKey {
     const TCHAR *section;
     const TCHAR *key;
     int32_t defaultValue;
 };
 // 0 read; 4 missing and 5 not a number (both store the default); 6 no file.
-int Cfg_ReadInt(const CfgIntSpec &spec, int32_t *out);
+int Cfg_ReadInt(const CfgIntKey &item, int32_t *out);
 int Cfg_WriteIntList(const TCHAR *section, const TCHAR *key, const int32_t *values, int count);
 struct CfgKeyValue {
     const TCHAR *key;

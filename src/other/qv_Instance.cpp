@@ -231,7 +231,9 @@ LRESULT Frame_OnHandOver(HWND frame) {
     constexpr int kMaxArgs = int(kHandOverBytes / sizeof(TCHAR));
     const TCHAR **args = static_cast<const TCHAR **>(QV_Alloc(uint32_t((kMaxArgs + 1) * sizeof(TCHAR *))));
     if (args == nullptr) return 0;
-    if (HandOver_Read<TCHAR>(copy, kHandOverBytes + kHandOverCopySlack, &view, args, kMaxArgs) && view.found >= 2) {
+    // Reads are bounded by the block's real size; the zeroed slack behind the
+    // copy is only a second guard.
+    if (HandOver_Read<TCHAR>(copy, kHandOverBytes, &view, args, kMaxArgs) && view.found >= 2) {
         args[view.found] = nullptr;
         if (HasSwitch(TEXT("blank"), args, view.found)) {
             PostMessage(frame, WM_COMMAND, kCmdClosePicture, 0);

@@ -69,10 +69,10 @@ LONG RegKey_Open(RegKey *slot, HKEY parent, const TCHAR *subkey, REGSAM access) 
     return Store(slot, key);
 }
 
-LONG RegKey_Create(const RegKeySpec &spec, RegKey *slot) {
+LONG RegKey_Create(const RegKeyTarget &target, RegKey *slot) {
     if (slot == nullptr) return ERROR_INVALID_PARAMETER;
     HKEY key = nullptr;
-    const LONG r = RegCreateKeyEx(spec.parent, spec.subkey, 0, nullptr, REG_OPTION_NON_VOLATILE, spec.access, nullptr,
+    const LONG r = RegCreateKeyEx(target.parent, target.subkey, 0, nullptr, REG_OPTION_NON_VOLATILE, target.access, nullptr,
                                   &key, nullptr);
     if (r != ERROR_SUCCESS) return r;
     if (key == nullptr) return ERROR_INVALID_HANDLE;

@@ -15,7 +15,7 @@ struct RegKey {
     RegKey &operator=(const RegKey &) = delete;
 };
 
-struct RegKeySpec {
+struct RegKeyTarget {
     HKEY parent;
     const TCHAR *subkey;
     REGSAM access;
@@ -23,7 +23,7 @@ struct RegKeySpec {
 
 // Results are Win32 error codes (0 = success) unless stated.
 LONG RegKey_Open(RegKey *slot, HKEY parent, const TCHAR *subkey, REGSAM access);
-LONG RegKey_Create(const RegKeySpec &spec, RegKey *slot);
+LONG RegKey_Create(const RegKeyTarget &target, RegKey *slot);
 // 1 opened, 0 the key does not exist, -1 any other error.
 int RegKey_TryOpen(RegKey *slot, HKEY parent, const TCHAR *subkey, REGSAM access);
 LONG RegKey_Close(RegKey *slot);

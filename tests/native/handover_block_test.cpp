@@ -38,13 +38,14 @@ struct Decoded {
 };
 
 Decoded Decode(const std::vector<uint8_t> &block) {
-    // The receiver's copy: the block and zeroed slack behind it.
+    // The receiver's copy: the block and zeroed slack behind it; reads are
+    // bounded by the block's own size.
     alignas(8) std::vector<uint8_t> copy(block);
     copy.resize(block.size() + kHandOverCopySlack, 0);
     HandOverView<char16_t> view{};
     std::vector<const char16_t *> args(block.size());
     Decoded d;
-    if (!HandOver_Read(copy.data(), copy.size(), &view, args.data(), int(args.size()))) return d;
+    if (!HandOver_Read(copy.data(), block.size(), &view, args.data(), int(args.size()))) return d;
     d.dir = view.dir;
     d.count = view.count;
     for (int i = 0; i < view.found; ++i) d.args.emplace_back(args[i]);
