@@ -1,5 +1,7 @@
 #include "other/qv_Cfg.h"
 
+#include <type_traits>
+
 #include "../../res/resource.h"
 #include "other/qv_CfgLock.h"
 #include "other/qv_CfgValue.h"
@@ -779,6 +781,33 @@ const LOGFONT *Opt_GetFont(const Settings *settings, LOGFONT *out) {
     for (int i = 0; i < LF_FACESIZE && i < kFontFaceUnits; ++i) out->lfFaceName[i] = TCHAR(settings->font.face[i]);
     out->lfFaceName[LF_FACESIZE - 1] = 0;
     return out;
+}
+
+void Opt_ApplyFont(const LOGFONT *font, int dpi) {
+    if (font == nullptr) return;
+    int32_t *v = g_settings.font.values;
+    v[0] = font->lfHeight;
+    v[1] = font->lfWidth;
+    v[2] = font->lfEscapement;
+    v[3] = font->lfOrientation;
+    v[4] = font->lfWeight;
+    v[5] = font->lfItalic;
+    v[6] = font->lfUnderline;
+    v[7] = font->lfStrikeOut;
+    v[8] = font->lfCharSet;
+    v[9] = font->lfOutPrecision;
+    v[10] = font->lfClipPrecision;
+    v[11] = font->lfQuality;
+    v[12] = font->lfPitchAndFamily;
+    for (int i = 0; i < kFontFaceUnits; ++i)
+        g_settings.font.face[i] = i < LF_FACESIZE - 1 ? uint16_t(static_cast<std::make_unsigned_t<TCHAR>>(font->lfFaceName[i])) : 0;
+    if (dpi <= 0) {
+        HDC screen = GetDC(nullptr);
+        dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+        if (screen) ReleaseDC(nullptr, screen);
+    }
+    g_settings.fontDpi = dpi;
+    g_settings.hasFont = 1;
 }
 
 int Opt_SetLastOpened(const TCHAR *file, const TCHAR *member) {

@@ -99,6 +99,9 @@ int Opt_ParseFont(struct Settings *settings, const TCHAR *params, const TCHAR *f
 int Opt_DefaultFont(struct Settings *settings, int force);
 // The font as a LOGFONT, or null when the record has none.
 const LOGFONT *Opt_GetFont(const struct Settings *settings, LOGFONT *out);
+// Takes the font edited in the settings sheet into the live record, with its
+// resolution (the screen's when dpi is 0 or less).
+void Opt_ApplyFont(const LOGFONT *font, int dpi);
 int Opt_SetLastOpened(const TCHAR *file, const TCHAR *member);
 const TCHAR *Opt_LastFile();
 const TCHAR *Opt_LastMember();

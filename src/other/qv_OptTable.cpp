@@ -409,8 +409,8 @@ int32_t *FieldPtr(Settings *s, OptField f) {
     return nullptr;
 }
 
-// The row's storage as a 32-bit cell (bytes are read and written through the
-// byte pointer).
+// Where a byte-sized row keeps its value (option bytes and zoom qualities);
+// null for rows stored in 32 bits.
 uint8_t *BytePtr(Settings *s, const OptRow *row) {
     switch (row->kind) {
         case K::Byte:

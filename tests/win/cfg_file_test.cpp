@@ -178,6 +178,34 @@ TEST_F(CfgFile, RoundTripOfEveryOptionNonDefault) {
     EXPECT_EQ(Cfg_RejectedKeyCount(), 0);
 }
 
+TEST_F(CfgFile, FontFromTheSettingsSheetRoundTrips) {
+    LOGFONT edited{};
+    edited.lfHeight = -17;
+    edited.lfWeight = 700;
+    edited.lfItalic = 1;
+    edited.lfCharSet = 1;
+    lstrcpy(edited.lfFaceName, TEXT("Tahoma"));
+    Opt_ApplyFont(&edited, 144);
+    ASSERT_EQ(Cfg_SaveAll(), 1);
+    EXPECT_EQ(Read(TEXT("Other"), TEXT("FontName")), TEXT("Tahoma"));  // the quotes are the file's, not the value's
+    EXPECT_EQ(Read(TEXT("Other"), TEXT("FontPrm")), TEXT("R144|-17|0|0|0|700|1|0|0|1|0|0|0|0"));
+    NewRun();
+    LoadAsStartUp();
+    LOGFONT back{};
+    ASSERT_NE(Opt_GetFont(&g_settings, &back), nullptr);
+    EXPECT_EQ(back.lfHeight, -17);
+    EXPECT_EQ(back.lfItalic, 1);
+    EXPECT_EQ(tstring(back.lfFaceName), TEXT("Tahoma"));
+    EXPECT_EQ(g_settings.fontDpi, 144);
+    // Twelve values: the default font from the resources is used instead.
+    WritePrivateProfileString(TEXT("Other"), TEXT("FontPrm"), TEXT("R96|-13|0|0|0|400|0|0|0|128|0|0|1"), Cfg_Path());
+    NewRun();
+    LoadAsStartUp();
+    ASSERT_NE(Opt_GetFont(&g_settings, &back), nullptr);
+    EXPECT_EQ(tstring(back.lfFaceName), TEXT("Arial"));
+    EXPECT_EQ(back.lfHeight, -13);
+}
+
 TEST_F(CfgFile, WindowStateIsWrittenOnceRemembered) {
     Opt_SetAltRect(10, 20, 810, 620);
     Cfg_RememberWindowState(1, 0, 0);
