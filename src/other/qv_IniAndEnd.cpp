@@ -5,11 +5,16 @@
 #include "../../res/resource.h"
 #include "image/qv_DibcoreLoad.h"
 #include "image/qv_Format.h"
+#include "other/qv_Cfg.h"
+#include "other/qv_CfgLock.h"
+#include "other/qv_CmdLine.h"
 #include "other/qv_Globals.h"
 #include "other/qv_Help.h"
+#include "other/qv_Instance.h"
 #include "other/qv_Msg.h"
 #include "other/qv_Res.h"
 #include "other/qv_SysFacts.h"
+#include "other/qv_Settings.h"
 #include "other/qv_SysSeams.h"
 #include "util/qv_Str.h"
 #include "util/qv_SysVersion.h"
@@ -18,6 +23,22 @@
 MainLoopHooks g_mainLoopHooks = {nullptr};
 
 namespace {
+
+// Static lifetime of the application core's records: the settings are ready
+// before the entry function runs; the command-line block, the hand-over
+// mapping and the mutex are released after it.
+struct AppCoreLife {
+    AppCoreLife() { Settings_InitBoth(Sys_GetOsVersionCode()); }
+    ~AppCoreLife() {
+        Instance_Release();
+        CmdLine_Release();
+        Settings_Destroy(&g_settings);
+        Settings_Destroy(&g_defaultSettings);
+    }
+    AppCoreLife(const AppCoreLife &) = delete;
+    AppCoreLife &operator=(const AppCoreLife &) = delete;
+};
+AppCoreLife s_appCoreLife;
 
 // Platforms whose common controls may predate version 4.71.
 bool IsOldPlatform(int code) { return code == 10 || code == 20 || code == 30 || code == 40 || code == 9999; }
@@ -78,18 +99,55 @@ StepOutcome CheckCommonControlsVersion(int) {
 
 // The library lives in data\ below the program's own folder.
 StepOutcome LoadImageLibrary(int) {
-    TCHAR folder[kPathChars];
-    const DWORD n = GetModuleFileName(g_process.instance, folder, kPathChars);
-    if (n == 0 || n >= DWORD(kPathChars)) return kStepFailed;
-    TCHAR *cut = folder + n;
-    while (cut > folder && cut[-1] != TEXT('\\') && cut[-1] != TEXT('/')) --cut;
-    *cut = 0;
-    const int loaded = Dibcore_Load(folder);
+    const int loaded = Dibcore_Load(g_cmdLine.programDir);
     if (loaded > 0) return kStepOk;
     return loaded < 0 ? kStepReported : kStepFailed;
 }
 
 StepOutcome RegisterFormats(int) { return Format_RegisterBuiltins() ? kStepOk : kStepFailed; }
+
+StepOutcome InitPaths(int) { return CmdLine_InitPaths() ? kStepOk : kStepFailed; }
+StepOutcome CreateInstanceMutex(int) { return Instance_CreateMutex() == 0 ? kStepOk : kStepFailed; }
+void CloseInstanceMutex() { Instance_Release(); }
+StepOutcome BuildConfigPath(int) { return Cfg_BuildPath() == 0 ? kStepOk : kStepFailed; }
+
+// The first instance holds the mutex from the role decision until its frame
+// is registered; a failure in between must let later starts go on.
+bool s_mutexHeldForRegistration = false;
+
+StepOutcome DecideInstanceRole(int) {
+    if (!Instance_StartupCheck()) return kStepHandedOver;  // handed over, or [Boot] unreadable: a quiet end
+    s_mutexHeldForRegistration = g_instance.registered != 0;
+    return kStepOk;
+}
+void UndoInstanceRole() {
+    if (!s_mutexHeldForRegistration) return;
+    s_mutexHeldForRegistration = false;
+    g_instance.registered = 0;
+    Instance_DropMapping();
+    if (g_instance.mutex != nullptr) ReleaseMutex(g_instance.mutex);
+}
+
+StepOutcome RegisterFrame(int) {
+    const int ok = Instance_Register(g_process.frameWindow);
+    s_mutexHeldForRegistration = false;
+    return ok ? kStepOk : kStepFailed;
+}
+
+// Held across the reading of the configuration, Custom.dat and the plug-in
+// cache so that no other instance writes them meanwhile.
+CfgLock s_startupLock;
+
+StepOutcome TakeConfigLock(int) {
+    s_startupLock.mutex = &g_instance.mutex;
+    return CfgLock_Acquire(&s_startupLock) ? kStepOk : kStepFailed;
+}
+void ReleaseConfigLock() { CfgLock_ReleaseAll(&s_startupLock); }
+StepOutcome ReadConfiguration(int) { return Cfg_LoadAll() ? kStepOk : kStepFailed; }
+StepOutcome ReleaseConfigLockStep(int) {
+    CfgLock_ReleaseAll(&s_startupLock);
+    return kStepOk;
+}
 
 StepOutcome MarkStartupComplete(int) {
     g_process.startupComplete = 1;
@@ -114,15 +172,15 @@ const StartupStep kSteps[] = {
     {5, 0, "build the error caption", BuildErrorCaption, nullptr},
     {6, 0, "screen DPI, default window size, platform version", ReadScreenFacts, nullptr},
     {7, 671, "system metrics", ReadSystemMetrics, nullptr},
-    {8, 675, "command line and folders", nullptr, nullptr},
-    {9, 679, "single-instance mutex", nullptr, nullptr},
-    {10, 683, "configuration file path", nullptr, nullptr},
-    {11, 0, "instance role", nullptr, nullptr},
+    {8, 675, "command line and folders", InitPaths, nullptr},
+    {9, 679, "single-instance mutex", CreateInstanceMutex, CloseInstanceMutex},
+    {10, 683, "configuration file path", BuildConfigPath, nullptr},
+    {11, 0, "instance role", DecideInstanceRole, UndoInstanceRole},
     {12, 692, "common controls", InitCommonControls, nullptr},
     {13, 0, "common controls version", CheckCommonControlsVersion, nullptr},
     {14, 0, "hold the view layout", nullptr, nullptr},
     {15, 716, "frame and view windows", nullptr, nullptr},
-    {16, 721, "register the frame for hand-overs", nullptr, nullptr},
+    {16, 721, "register the frame for hand-overs", RegisterFrame, nullptr},
     {17, 726, "attach the view state", nullptr, nullptr},
     {18, 730, "recent-folder list", nullptr, nullptr},
     {19, 734, "view scroll steps", nullptr, nullptr},
@@ -132,12 +190,12 @@ const StartupStep kSteps[] = {
     {23, 759, "menus", nullptr, nullptr},
     {24, 768, "image library", LoadImageLibrary, nullptr},
     {25, 773, "built-in picture formats", RegisterFormats, nullptr},
-    {26, 782, "configuration lock", nullptr, nullptr},
-    {27, 786, "read the configuration file", nullptr, nullptr},
+    {26, 782, "configuration lock", TakeConfigLock, ReleaseConfigLock},
+    {27, 786, "read the configuration file", ReadConfiguration, nullptr},
     {28, 0, "customisation file", nullptr, nullptr},
     {29, 0, "plug-in list cache", nullptr, nullptr},
     {30, 0, "key map and accelerators", nullptr, nullptr},
-    {31, 0, "release the configuration lock", nullptr, nullptr},
+    {31, 0, "release the configuration lock", ReleaseConfigLockStep, nullptr},
     {32, 0, "start-up complete", MarkStartupComplete, nullptr},
     {33, 0, "post the start message", PostFirstStart, nullptr},
 };
@@ -211,12 +269,14 @@ int MainLoop() {
 
 void IniAndEnd_SaveForEndSession() {
     if (g_process.noSave) return;
-    // The recent-folder list and the configuration file are written by their
-    // modules' save functions once those are part of the build.
+    // The recent-folder list is committed here once it is part of the build.
+    Cfg_SaveAll();
 }
 
 void IniAndEnd_Shutdown(int destroyInterface) {
-    (void)destroyInterface;
     Help_Shutdown();
+    // After a failed start-up the frame's own shut-down never runs: give the
+    // single-instance role up here so that the other instances take it.
+    if (destroyInterface) Instance_GiveUpRole(g_process.frameWindow);
     IniAndEnd_SaveForEndSession();
 }
