@@ -91,30 +91,43 @@ GifStatus DecodeIndexes(const GifFrameDesc &f, uint32_t tableSize, Buffer *index
     return GifStatus::kOk;
 }
 
-// Writes n indexes into a packed row starting at pixel x.
+// Writes n indexes into a packed row starting at pixel x. Rows that start on
+// a byte boundary (every frame's own picture) pack whole bytes at a time.
 void PutIndexes(uint8_t *row, int bitsPerPixel, uint32_t x, const uint8_t *src, uint32_t n) {
-    switch (bitsPerPixel) {
-        case 8:
-            std::memcpy(row + x, src, n);
-            break;
-        case 4:
-            for (uint32_t i = 0; i < n; ++i) {
-                const uint32_t px = x + i;
-                uint8_t &b = row[px >> 1];
-                b = (px & 1) ? static_cast<uint8_t>((b & 0xF0) | (src[i] & 0x0F))
-                             : static_cast<uint8_t>((b & 0x0F) | (src[i] << 4));
-            }
-            break;
-        default:
-            for (uint32_t i = 0; i < n; ++i) {
-                const uint32_t px = x + i;
-                const auto bit = static_cast<uint8_t>(0x80u >> (px & 7));
-                if (src[i] & 1)
-                    row[px >> 3] |= bit;
-                else
-                    row[px >> 3] &= static_cast<uint8_t>(~bit);
-            }
-            break;
+    if (bitsPerPixel == 8) {
+        std::memcpy(row + x, src, n);
+        return;
+    }
+    uint32_t i = 0;
+    if (bitsPerPixel == 4) {
+        if ((x & 1) == 0) {
+            uint8_t *d = row + (x >> 1);
+            for (; i + 2 <= n; i += 2) *d++ = static_cast<uint8_t>((src[i] << 4) | (src[i + 1] & 0x0F));
+        }
+        for (; i < n; ++i) {
+            const uint32_t px = x + i;
+            uint8_t &b = row[px >> 1];
+            b = (px & 1) ? static_cast<uint8_t>((b & 0xF0) | (src[i] & 0x0F))
+                         : static_cast<uint8_t>((b & 0x0F) | (src[i] << 4));
+        }
+        return;
+    }
+    if ((x & 7) == 0) {
+        uint8_t *d = row + (x >> 3);
+        for (; i + 8 <= n; i += 8) {
+            const uint8_t *s = src + i;
+            *d++ = static_cast<uint8_t>(((s[0] & 1) << 7) | ((s[1] & 1) << 6) | ((s[2] & 1) << 5) |
+                                        ((s[3] & 1) << 4) | ((s[4] & 1) << 3) | ((s[5] & 1) << 2) |
+                                        ((s[6] & 1) << 1) | (s[7] & 1));
+        }
+    }
+    for (; i < n; ++i) {
+        const uint32_t px = x + i;
+        const auto bit = static_cast<uint8_t>(0x80u >> (px & 7));
+        if (src[i] & 1)
+            row[px >> 3] |= bit;
+        else
+            row[px >> 3] &= static_cast<uint8_t>(~bit);
     }
 }
 
