@@ -116,7 +116,7 @@ bool Lzw_Encode(const uint8_t *indexes, size_t count, int minCodeSize, bool unco
     for (size_t i = 1; i < count; ++i) {
         const uint8_t c = indexes[i];
         const uint32_t key = (current << 8) | c;
-        uint32_t slot;
+        uint32_t slot = 0;
         const int found = table->Find(key, &slot);
         if (found >= 0) {
             current = static_cast<uint32_t>(found);
