@@ -36,11 +36,14 @@ int32_t GifEntry_Frames(const void *memory, size_t size, GifFrameRecord *records
     const size_t recordBytes = sizeof(GifFrameRecord) * static_cast<size_t>(count);
     std::memset(records, 0, recordBytes);
     if (memory == nullptr) return 0;
-    std::unique_ptr<GifFrame[]> frames(new (std::nothrow) GifFrame[static_cast<size_t>(count)]);
+    // Room for the frames the file holds, not for whatever count a caller passes.
+    GifInfo whole;
+    if (Gif_ReadInfo(static_cast<const uint8_t *>(memory), size, &whole) != GifStatus::kOk) return 0;
+    const int32_t room = count < whole.frameCount ? count : whole.frameCount;
+    std::unique_ptr<GifFrame[]> frames(new (std::nothrow) GifFrame[static_cast<size_t>(room)]);
     if (!frames) return 0;
     int decoded = 0;
-    GifInfo whole;
-    if (Gif_DecodeFrames(static_cast<const uint8_t *>(memory), size, frames.get(), count, &decoded, &whole) !=
+    if (Gif_DecodeFrames(static_cast<const uint8_t *>(memory), size, frames.get(), room, &decoded, &whole) !=
         GifStatus::kOk)
         return 0;
 

@@ -79,12 +79,12 @@ File Scene(uint32_t seed) {
     f.height = 23;
     f.globalTable = Table(16, seed);
     f.loop = 2;
-    struct Spec {
+    struct Shape {
         uint16_t left, top, w, h;
         size_t local;  // local table entries, 0 = global
         int transparent, disposal;
         bool interlaced, uncompressed;
-    } specs[] = {
+    } shapes[] = {
         {0, 0, 37, 23, 0, -1, 1, false, false},
         {4, 3, 17, 12, 256, 7, 2, true, false},
         {20, 10, 17, 13, 2, 1, 3, false, true},
@@ -93,7 +93,7 @@ File Scene(uint32_t seed) {
         {33, 18, 9, 8, 4, -1, 2, false, false},  // runs past the screen
     };
     uint32_t s = seed;
-    for (const Spec &sp : specs) {
+    for (const Shape &sp : shapes) {
         Frame fr;
         fr.left = sp.left;
         fr.top = sp.top;
