@@ -42,8 +42,7 @@ DIBCORE_API int32_t DIBCORE_CALL InfoGIFM(const void *memory, uint32_t size, Gif
     return dibcore::GifEntry_Info(memory, size, info);
 }
 
-DIBCORE_API int32_t DIBCORE_CALL GIFAniToDIB(DibPath path, GifFrameRecord *frames, int32_t count,
-                                             intptr_t reserved) {
+DIBCORE_API int32_t DIBCORE_CALL GIFAniToDIB(DibPath path, GifFrameRecord *frames, int32_t count, intptr_t reserved) {
     dibcore::ByteBuffer file;
     if (!Dll_ReadFile(path, &file)) {
         ZeroRecords(frames, count);
@@ -53,8 +52,8 @@ DIBCORE_API int32_t DIBCORE_CALL GIFAniToDIB(DibPath path, GifFrameRecord *frame
     return dibcore::GifEntry_Frames(file.data(), file.size(), frames, count, reinterpret_cast<GifInfo *>(reserved));
 }
 
-DIBCORE_API int32_t DIBCORE_CALL GIFMAniToDIB(const void *memory, uint32_t size, GifFrameRecord *frames,
-                                              int32_t count, intptr_t reserved) {
+DIBCORE_API int32_t DIBCORE_CALL GIFMAniToDIB(const void *memory, uint32_t size, GifFrameRecord *frames, int32_t count,
+                                              intptr_t reserved) {
     return dibcore::GifEntry_Frames(memory, size, frames, count, reinterpret_cast<GifInfo *>(reserved));
 }
 
@@ -63,6 +62,7 @@ DIBCORE_API int32_t DIBCORE_CALL DIBtoGIFex(DibPath path, DibHandle handle, cons
     if (picture == nullptr || path == nullptr) return 0;
     GifSaveOptions none{};
     dibcore::ByteBuffer bytes;
-    if (dibcore::Gif_Encode(*picture, options != nullptr ? *options : none, &bytes) != dibcore::GifStatus::kOk) return 0;
+    if (dibcore::Gif_Encode(*picture, options != nullptr ? *options : none, &bytes) != dibcore::GifStatus::kOk)
+        return 0;
     return Dll_WriteFile(path, bytes) ? 1 : 0;
 }

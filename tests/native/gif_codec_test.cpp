@@ -1,12 +1,13 @@
 // GIF writer and reader: round trips at every depth, width and mode; the
 // records at their exact offsets; frames with offsets, tables and control
 // blocks as the animation code receives them.
+#include "gif_codec.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
-#include "gif_codec.h"
 #include "gif_entry.h"
 #include "gif_test_support.h"
 #include "handles.h"
@@ -39,9 +40,12 @@ Picture *MakePicture(int width, int height, int bpp, uint32_t colours, uint32_t 
         uint8_t *row = RowFromTop(*p, y);
         for (int x = 0; x < width; ++x) {
             const uint8_t v = px[size_t(y) * width + x];
-            if (bpp == 8) row[x] = v;
-            else if (bpp == 4) row[x >> 1] |= (x & 1) ? v : uint8_t(v << 4);
-            else row[x >> 3] |= uint8_t(v << (7 - (x & 7)));
+            if (bpp == 8)
+                row[x] = v;
+            else if (bpp == 4)
+                row[x >> 1] |= (x & 1) ? v : uint8_t(v << 4);
+            else
+                row[x >> 3] |= uint8_t(v << (7 - (x & 7)));
         }
     }
     return p;
@@ -78,7 +82,8 @@ TEST(GifRoundTrip, PixelsAndPaletteComeBackAtEveryDepthWidthAndMode) {
                     ASSERT_EQ(PaletteSize(p), d.colours);
                     ASSERT_EQ(0, std::memcmp(PaletteOf(p), PaletteOf(*src.get()), d.colours * 4));
                     for (int y = 0; y < Height(p); ++y)
-                        for (int x = 0; x < w; ++x) ASSERT_EQ(IndexAt(p, x, y), IndexAt(*src.get(), x, y)) << x << "," << y;
+                        for (int x = 0; x < w; ++x)
+                            ASSERT_EQ(IndexAt(p, x, y), IndexAt(*src.get(), x, y)) << x << "," << y;
                     EXPECT_EQ(back.info.flags & kGifStillTransparent, 0u);
                 }
 }
@@ -241,7 +246,8 @@ TEST(GifRecords, FrameRecordsSitAtTheirOffsetsAndOwnTheirPictures) {
         uint16_t left, top, delay, transparent;
         uint8_t disposal;
         int bpp, width, height;
-    } want[] = {{0, 0, 12, kGifNoIndex, 1, 4, 40, 30}, {5, 6, 3, 200, 2, 8, 11, 9}, {30, 25, 0, kGifNoIndex, 3, 1, 20, 2}};
+    } want[] = {
+        {0, 0, 12, kGifNoIndex, 1, 4, 40, 30}, {5, 6, 3, 200, 2, 8, 11, 9}, {30, 25, 0, kGifNoIndex, 3, 1, 20, 2}};
     const File source = Animation();
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(i);

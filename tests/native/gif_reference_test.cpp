@@ -201,4 +201,43 @@ TEST_F(GifAgainstConvert, PhotoQuantisedByConvertDecodesTheSame) {
     }
 }
 
+TEST_F(GifAgainstConvert, ConvertReadsWhatWeWriteInEveryMode) {
+    // Uncompressed and interlaced output must be plain GIF to another reader.
+    const uint32_t modes[] = {0, kGifSaveInterlace, kGifSaveUncompressed, kGifSaveInterlace | kGifSaveUncompressed};
+    for (int bpp : {1, 4, 8})
+        for (uint32_t mode : modes) {
+            SCOPED_TRACE(testing::Message() << "bpp " << bpp << " mode " << mode);
+            const uint32_t colours = 1u << bpp;
+            const std::vector<uint8_t> table = Table(colours, uint32_t(bpp));
+            std::vector<DibRgbQuad> palette(colours);
+            for (uint32_t i = 0; i < colours; ++i)
+                palette[i] = DibRgbQuad{table[i * 3 + 2], table[i * 3 + 1], table[i * 3], 0};
+            const int w = 33, h = 21;
+            PictureOwner p(NewSimplePicture(w, h, bpp, colours, palette.data()));
+            const std::vector<uint8_t> px = Noise(size_t(w) * h, colours, mode + uint32_t(bpp));
+            for (int y = 0; y < h; ++y) {
+                uint8_t *row = RowFromTop(*p.get(), y);
+                for (int x = 0; x < w; ++x) {
+                    const uint8_t v = px[size_t(y) * w + x];
+                    if (bpp == 8) row[x] = v;
+                    else if (bpp == 4) row[x >> 1] |= (x & 1) ? v : uint8_t(v << 4);
+                    else row[x >> 3] |= uint8_t(v << (7 - (x & 7)));
+                }
+            }
+            GifSaveOptions options{};
+            options.flags = mode;
+            ByteBuffer out;
+            ASSERT_EQ(Gif_Encode(*p.get(), options, &out), GifStatus::kOk);
+            const std::string path = OutputPath("written_" + std::to_string(bpp) + "_" + std::to_string(mode) + ".gif");
+            WriteFile(path, std::vector<uint8_t>(out.data(), out.data() + out.size()));
+            const std::vector<uint8_t> raw = Convert(path, "");
+            ASSERT_EQ(raw.size(), size_t(w) * h * 4);
+            for (size_t i = 0; i < px.size(); ++i) {
+                ASSERT_EQ(raw[i * 4], table[px[i] * 3]) << i;
+                ASSERT_EQ(raw[i * 4 + 1], table[px[i] * 3 + 1]) << i;
+                ASSERT_EQ(raw[i * 4 + 2], table[px[i] * 3 + 2]) << i;
+            }
+        }
+}
+
 }  // namespace
