@@ -167,7 +167,7 @@ bool Title_Compose(Ch *out, size_t capacity, const TitleFacts<Ch> &f, const Titl
 // name; "..." and the tail when there is no root. out needs
 // kTitleShortPathUnits units.
 template <class Ch>
-bool Title_ShortenPath(Ch *out, const Ch *path) {
+bool TitleCore_ShortenPath(Ch *out, const Ch *path) {
     if (out == nullptr) return false;
     out[0] = 0;
     if (path == nullptr) return false;

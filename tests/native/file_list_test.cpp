@@ -615,26 +615,26 @@ TEST(Title, BuildTable) {
 TEST(Title, ShortenPath) {
     char16_t out[kTitleShortPathUnits];
     const U16 shortPath = u"C:\\a\\b.png";
-    ASSERT_TRUE(Title_ShortenPath(out, shortPath.c_str()));
+    ASSERT_TRUE(TitleCore_ShortenPath(out, shortPath.c_str()));
     EXPECT_EQ(U16(out), shortPath);
 
     const U16 deep = u"C:" + std::u16string(60, u'\\') + U16(300, u'd') + u"\\photo.jpg";
-    ASSERT_TRUE(Title_ShortenPath(out, deep.c_str()));
+    ASSERT_TRUE(TitleCore_ShortenPath(out, deep.c_str()));
     EXPECT_EQ(U16(out), u"C:...\\photo.jpg");
 
     const U16 unc = u"\\\\server\\share\\" + U16(300, u'f') + u"\\x.png";
-    ASSERT_TRUE(Title_ShortenPath(out, unc.c_str()));
+    ASSERT_TRUE(TitleCore_ShortenPath(out, unc.c_str()));
     EXPECT_EQ(U16(out), u"\\\\server\\share...\\x.png");
 
     // The root reaches the name: the path is cut at the end.
     const U16 rootName = u"C:\\" + U16(400, u'n');
-    ASSERT_TRUE(Title_ShortenPath(out, rootName.c_str()));
+    ASSERT_TRUE(TitleCore_ShortenPath(out, rootName.c_str()));
     EXPECT_EQ(qvtext::Length(out), kTitleShortPathUnits - 1);
     EXPECT_EQ(U16(out).substr(0, 4), u"C:\\n");
 
     // No root: "..." and the tail.
     const U16 relative = U16(280, u'r') + u"\\tail.png";
-    ASSERT_TRUE(Title_ShortenPath(out, relative.c_str()));
+    ASSERT_TRUE(TitleCore_ShortenPath(out, relative.c_str()));
     const U16 got(out);
     EXPECT_EQ(got.size(), kTitleShortPathUnits - 1);
     EXPECT_EQ(got.substr(0, 3), u"...");
@@ -642,7 +642,7 @@ TEST(Title, ShortenPath) {
 
     // A long name under a root: root, "..." and the end of the name.
     const U16 longName = u"C:\\dir\\" + U16(400, u'x') + u".png";
-    ASSERT_TRUE(Title_ShortenPath(out, longName.c_str()));
+    ASSERT_TRUE(TitleCore_ShortenPath(out, longName.c_str()));
     EXPECT_EQ(qvtext::Length(out), kTitleShortPathUnits - 1);
     EXPECT_EQ(U16(out).substr(0, 5), u"C:...");
 }
