@@ -42,12 +42,14 @@ PY
 echo "folder: $(ls -1 "$folder" | wc -l) files"
 
 # ls: best of five, its output thrown away.
-best_ls=""
-for _ in 1 2 3 4 5; do
-  t=$( { /usr/bin/time -f "%e" ls -1v "$folder" >/dev/null; } 2>&1 )
-  best_ls=$(python3 -c "import sys; a=float('$t'); b='$best_ls'; print(a if not b else min(a, float(b)))")
-done
-printf 'ls -1v: %.1f ms (best of 5, whole process)\n' "$(python3 -c "print($best_ls*1000)")"
+python3 - "$folder" <<'PY'
+import subprocess, sys, time
+best = min(
+    (lambda t0: (subprocess.run(["ls", "-1v", sys.argv[1]], stdout=subprocess.DEVNULL, check=True),
+                 time.perf_counter() - t0)[1])(time.perf_counter())
+    for _ in range(5))
+print("ls -1v: %.1f ms (best of 5, whole process)" % (best * 1000))
+PY
 
 # shellcheck source=tools/wine-env.sh
 . "$root/tools/wine-env.sh"

@@ -10,6 +10,7 @@
 #include "image/qv_FileList.h"
 #include "image/qv_Format.h"
 #include "util/qv_Str.h"
+#include "util/qv_Text.h"
 
 namespace {
 
