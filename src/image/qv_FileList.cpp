@@ -1,0 +1,296 @@
+#include "image/qv_FileList.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "image/qv_Format.h"
+#include "util/qv_Path.h"
+#include "util/qv_Str.h"
+#include "util/qv_Text.h"
+
+FileListArchiveLister g_fileListArchiveLister = nullptr;
+
+namespace {
+
+int Caseless(const TCHAR *a, const TCHAR *b) { return lstrcmpi(a, b); }
+int Cased(const TCHAR *a, const TCHAR *b) { return lstrcmp(a, b); }
+void Lower(TCHAR *text, size_t units) { CharLowerBuff(text, DWORD(units)); }
+
+#if !defined(QV_ANSI)
+size_t FromAnsi(const char *text, size_t bytes, TCHAR *out, size_t capacity) {
+    if (capacity < 2) return 0;
+    const int n = MultiByteToWideChar(CP_ACP, 0, text, int(bytes), out, int(capacity - 1));
+    return n > 0 ? size_t(n) : 0;
+}
+#endif
+
+const FileListText<TCHAR> kSystemText{
+    Str_CompareNatural, Caseless, Cased, Lower, Path_CompareForSort,
+#if defined(QV_ANSI)
+    nullptr,  // member names stay exactly as the plug-in gives them
+#else
+    FromAnsi,
+#endif
+};
+
+// Classification asks the format registry; the plug-in priority of the scan
+// in progress travels here (one thread).
+bool s_spiPrior = false;
+int32_t LoaderFor(const TCHAR *name) {
+    const int32_t id = Format_IdFromPath(name, s_spiPrior);
+    return id > 0 ? id : 0;
+}
+
+struct FindGuard {
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    FindGuard() = default;
+    FindGuard(const FindGuard &) = delete;
+    FindGuard &operator=(const FindGuard &) = delete;
+    ~FindGuard() {
+        if (handle != INVALID_HANDLE_VALUE) FindClose(handle);
+    }
+};
+
+struct HandleGuard {
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    HandleGuard() = default;
+    HandleGuard(const HandleGuard &) = delete;
+    HandleGuard &operator=(const HandleGuard &) = delete;
+    ~HandleGuard() {
+        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    }
+};
+
+FileTime32 Time32(const FILETIME &t) { return FileTime32{t.dwLowDateTime, t.dwHighDateTime}; }
+
+void EntryFromFind(const WIN32_FIND_DATA &fd, FileListEntry *e) {
+    e->folderId = 0;
+    e->type = kTypeNotListed;
+    e->imageOrdinal = -1;
+    e->folderOrder = -1;
+    e->shuffleKey = 0;
+    e->member = nullptr;
+    e->find.attributes = fd.dwFileAttributes;
+    e->find.created = Time32(fd.ftCreationTime);
+    e->find.accessed = Time32(fd.ftLastAccessTime);
+    e->find.written = Time32(fd.ftLastWriteTime);
+    e->find.sizeHigh = fd.nFileSizeHigh;
+    e->find.sizeLow = fd.nFileSizeLow;
+    qvtext::CopyInto(e->find.name, kFileNameUnits, fd.cFileName);
+    qvtext::CopyInto(e->find.shortName, kShortNameUnits, fd.cAlternateFileName);
+    FileEntry_SetHashes(e, kSystemText);
+}
+
+void Classify(const FileList &list, const FileListSettings &settings, FileListEntry *e) {
+    if (list.classify) e->type = FileEntry_Classify(e->find, settings.filter, LoaderFor);
+}
+
+// Enumerates the folder; an entry that cannot be stored ends the listing
+// with what was read.
+int EnumerateFolder(FileList *list, const FileListSettings &settings) {
+    TCHAR pattern[kPathChars + 4];
+    if (qvtext::Length(list->folder) + 3 > size_t(kPathChars + 3)) return 0;
+    qvtext::CopyInto(pattern, kPathChars + 4, list->folder);
+    if (qvtext::Append<TCHAR>(kPathChars + 4, pattern, TEXT("*"), false) == nullptr) return 0;
+    WIN32_FIND_DATA fd;
+    FindGuard find;
+    find.handle = FindFirstFile(pattern, &fd);
+    if (find.handle == INVALID_HANDLE_VALUE) return 0;
+    FileListEntry entry;
+    do {
+        // "." and ".." may come anywhere in the enumeration.
+        if (FileEntry_IsDotName(fd.cFileName)) continue;
+        EntryFromFind(fd, &entry);
+        Classify(*list, settings, &entry);
+        if (!FileList_Place(list, entry)) break;
+    } while (FindNextFile(find.handle, &fd));
+    return 1;
+}
+
+FileList *s_current = nullptr;
+
+}  // namespace
+
+const FileListText<TCHAR> &FileList_SystemText() { return kSystemText; }
+
+int FileList_SetPath(FileList *list, const TCHAR *path, int allowArchive, int classify) {
+    if (list == nullptr || list->pathSet || path == nullptr || path[0] == 0) return 0;
+    const size_t n = qvtext::Length(path);
+    if (n >= size_t(kPathChars) + 1) return 0;
+    // Room for a '\' after a bare drive, the terminator, and for an archive
+    // the containing folder after it.
+    TCHAR *copy = static_cast<TCHAR *>(std::calloc(2 * (n + 2), sizeof(TCHAR)));
+    if (copy == nullptr) return 0;
+    std::memcpy(copy, path, n * sizeof(TCHAR));
+    if (copy[n - 1] == TEXT(':')) {
+        copy[n] = TEXT('\\');
+    } else {
+        Path_RemoveTrailingSep(copy);
+    }
+    const DWORD attributes = GetFileAttributes(copy);
+    // An unreadable path counts as a folder (its listing then fails).
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        list->isArchive = 0;
+        list->folder = copy;
+    } else {
+        const TCHAR *afterRoot = nullptr, *lastFolder = nullptr, *name = nullptr, *ext = nullptr;
+        if (!allowArchive || !Path_Split(copy, &afterRoot, &lastFolder, &name, &ext) || name == nullptr ||
+            name == copy) {
+            std::free(copy);
+            return 0;
+        }
+        const size_t len = qvtext::Length(copy);
+        TCHAR *folder = copy + len + 1;
+        const size_t folderLen = size_t(name - copy);
+        std::memcpy(folder, copy, folderLen * sizeof(TCHAR));
+        folder[folderLen] = 0;
+        Path_RemoveTrailingSep(folder);
+        list->isArchive = 1;
+        list->folder = folder;
+    }
+    std::free(list->path);
+    list->path = copy;
+    const TCHAR *afterRoot = nullptr, *lastFolder = nullptr, *name = nullptr, *ext = nullptr;
+    list->name = Path_Split(copy, &afterRoot, &lastFolder, &name, &ext) && name != nullptr ? name : copy + qvtext::Length(copy);
+    list->classify = classify ? 1 : 0;
+    list->pathSet = 1;
+    return 1;
+}
+
+int FileEntry_FromPath(const FileList &list, const TCHAR *name, FileListEntry *out) {
+    TCHAR full[kPathChars + 2];
+    qvtext::CopyInto(full, kPathChars + 2, list.folder);
+    if (Path_Append(kPathChars, full, name, 0) == nullptr) return 0;
+    const DWORD attributes = GetFileAttributes(full);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
+    HandleGuard file;
+    file.handle = CreateFile(full, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file.handle == INVALID_HANDLE_VALUE) return 0;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file.handle, &info)) return 0;
+    WIN32_FIND_DATA fd{};
+    fd.dwFileAttributes = attributes;
+    fd.ftCreationTime = info.ftCreationTime;
+    fd.ftLastAccessTime = info.ftLastAccessTime;
+    fd.ftLastWriteTime = info.ftLastWriteTime;
+    fd.nFileSizeHigh = info.nFileSizeHigh;
+    fd.nFileSizeLow = info.nFileSizeLow;
+    qvtext::CopyInto(fd.cFileName, MAX_PATH, name);
+    EntryFromFind(fd, out);
+    return 1;
+}
+
+int FileList_SortWith(int which, FileList *list, const FileListSettings &settings, uint32_t *seed) {
+    return FileList_Sort(which, list, settings.sortType, settings.systemAbove50, settings.naturalOption, seed,
+                         kSystemText)
+               ? 1
+               : 0;
+}
+
+int FileList_Scan(FileList *list, const FileListSettings &settings, const TCHAR *name, uint32_t *seed) {
+    if (list == nullptr || !list->pathSet) return 0;
+    list->imageCount = 0;
+    list->namedOnly = 0;
+    list->stampValid = 0;
+    if (!FileList_ResetArrays(list)) return 0;
+    s_spiPrior = settings.spiPrior;
+    int result = 1;
+    if (list->isArchive) {
+        if (g_fileListArchiveLister == nullptr || !g_fileListArchiveLister(list, settings)) return 0;
+        FileList_ReadArchiveStamp(list);
+    } else {
+        FileList_FreeArchiveInfo(list);
+        FileListEntry entry;
+        if (name != nullptr && name[0] != 0 && !FileEntry_IsDotName(name) &&
+            qvtext::Length(name) < size_t(kFileNameUnits) && FileEntry_FromPath(*list, name, &entry)) {
+            Classify(*list, settings, &entry);
+            if (!FileList_Place(list, entry)) return 0;
+            list->namedOnly = 1;
+            result = 2;
+        } else if (!EnumerateFolder(list, settings)) {
+            return 0;
+        }
+    }
+    if (settings.sortType != 0) {
+        if (!FileList_SortWith(0, list, settings, seed) || !FileList_SortWith(1, list, settings, seed)) return 0;
+    } else {
+        FileList_NumberImages(list);
+    }
+    return result;
+}
+
+int FileList_Find(const FileList &list, int which, const TCHAR *name, int32_t *index) {
+    if (index == nullptr) return 0;
+    if (which != 0 && list.isArchive) return FileList_FindArchivePath(name, list, index) ? 1 : 0;
+    return FileList_FindByName(list, which, name, index, kSystemText) ? 1 : 0;
+}
+
+int FileList_RemoveEntryByName(FileList *list, const TCHAR *name) {
+    return list != nullptr && FileList_RemoveEntry(list, name, kSystemText) ? 1 : 0;
+}
+
+namespace {
+
+bool ReadStamp(const TCHAR *path, uint32_t *sizeLow, uint32_t *sizeHigh, FileTime32 *created, FileTime32 *written) {
+    HandleGuard file;
+    file.handle = CreateFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file.handle == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file.handle, &info)) return false;
+    *sizeLow = info.nFileSizeLow;
+    *sizeHigh = info.nFileSizeHigh;
+    *created = Time32(info.ftCreationTime);
+    *written = Time32(info.ftLastWriteTime);
+    return true;
+}
+
+}  // namespace
+
+int FileList_ReadArchiveStamp(FileList *list) {
+    list->stampValid = ReadStamp(list->path, &list->archiveSizeLow, &list->archiveSizeHigh, &list->archiveCreated,
+                                 &list->archiveWritten)
+                           ? 1
+                           : 0;
+    return list->stampValid;
+}
+
+int FileList_ArchiveChanged(const FileList &list) {
+    if (!list.isArchive) return -1;
+    if (!list.stampValid) return 0;
+    uint32_t low, high;
+    FileTime32 created, written;
+    if (!ReadStamp(list.path, &low, &high, &created, &written)) return -1;
+    const bool same = low == list.archiveSizeLow && high == list.archiveSizeHigh &&
+                      FileTime_Value(created) == FileTime_Value(list.archiveCreated) &&
+                      FileTime_Value(written) == FileTime_Value(list.archiveWritten);
+    return same ? 0 : 1;
+}
+
+FileList *FileList_Current() { return s_current; }
+
+int FileList_MakeCurrent(int namedOnly, const TCHAR *path, const TCHAR *name, const FileListSettings &settings,
+                         uint32_t *seed) {
+    FileList *fresh = new (std::nothrow) FileList();
+    if (fresh == nullptr) return 0;
+    int result = 0;
+    if (FileList_SetPath(fresh, path, 1, 1)) result = FileList_Scan(fresh, settings, namedOnly ? name : nullptr, seed);
+    if (result == 0) {
+        FileList_Free(fresh);
+        delete fresh;
+        return 0;
+    }
+    if ((settings.sortType & 0xFF) == kSortRandom && name != nullptr)
+        FileList_MoveCurrentFirst(name, fresh, true, seed, kSystemText);
+    FileList_FreeCurrent();
+    s_current = fresh;
+    return result;
+}
+
+void FileList_FreeCurrent() {
+    if (s_current == nullptr) return;
+    FileList_Free(s_current);
+    delete s_current;
+    s_current = nullptr;
+}

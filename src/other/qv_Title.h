@@ -1,0 +1,14 @@
+// The frame's title text (rules in qv_TitleCore.h, texts from the string
+// table).
+#pragma once
+
+#include <windows.h>
+
+#include "other/qv_TitleCore.h"
+
+// Builds the title into out (capacity characters). Without anything to name
+// it is the program title, or empty when emptyWhenNothing. 1/0.
+int Title_Build(TCHAR *out, const TitleFacts<TCHAR> &facts, int capacity, int emptyWhenNothing);
+
+// Shortens a path into out (kTitleShortPathUnits characters). 1/0.
+int Title_ShortenPath(TCHAR *out, const TCHAR *path);

@@ -1,0 +1,216 @@
+// Listing a real folder of mixed files through the system, in both text
+// flavours: classification, natural order, hidden files, "." and "..",
+// the named-file scan, removal and the title texts.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "image/qv_FileList.h"
+#include "image/qv_Format.h"
+#include "other/qv_Title.h"
+#include "util/qv_Str.h"
+
+namespace {
+
+using tstring = std::basic_string<TCHAR>;
+
+// A fresh folder under the temporary folder, removed with its files.
+class TempFolder {
+public:
+    TempFolder() {
+        TCHAR base[MAX_PATH];
+        GetTempPath(MAX_PATH, base);
+        TCHAR name[64];
+        wsprintf(name, TEXT("qvlist_%lu_%lu"), GetCurrentProcessId(), GetTickCount());
+        path_ = tstring(base) + name;
+        created_ = CreateDirectory(path_.c_str(), nullptr) != 0;
+    }
+    ~TempFolder() { Remove(path_); }
+    TempFolder(const TempFolder &) = delete;
+    TempFolder &operator=(const TempFolder &) = delete;
+    bool created() const { return created_; }
+    const tstring &path() const { return path_; }
+    void File(const tstring &name, DWORD size, DWORD attributes = 0) const {
+        const tstring full = path_ + TEXT("\\") + name;
+        HANDLE h = CreateFile(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        std::vector<char> bytes(size, 'x');
+        DWORD written = 0;
+        if (size) WriteFile(h, bytes.data(), size, &written, nullptr);
+        CloseHandle(h);
+        if (attributes) SetFileAttributes(full.c_str(), attributes);
+    }
+    void Folder(const tstring &name) const { CreateDirectory((path_ + TEXT("\\") + name).c_str(), nullptr); }
+
+private:
+    static void Remove(const tstring &folder) {
+        WIN32_FIND_DATA fd;
+        HANDLE h = FindFirstFile((folder + TEXT("\\*")).c_str(), &fd);
+        if (h != INVALID_HANDLE_VALUE) {
+            do {
+                const tstring n = fd.cFileName;
+                if (n == TEXT(".") || n == TEXT("..")) continue;
+                const tstring full = folder + TEXT("\\") + n;
+                SetFileAttributes(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                    Remove(full);
+                } else {
+                    DeleteFile(full.c_str());
+                }
+            } while (FindNextFile(h, &fd));
+            FindClose(h);
+        }
+        RemoveDirectory(folder.c_str());
+    }
+    tstring path_;
+    bool created_ = false;
+};
+
+class FileListFolder : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        Str_InitLogicalCompare();
+        Format_RegisterBuiltins();
+    }
+    static void TearDownTestSuite() { Format_DestroyRegistry(); }
+
+    void SetUp() override {
+        ASSERT_TRUE(dir.created());
+        dir.File(TEXT("file10.png"), 10);
+        dir.File(TEXT("file2.png"), 30);
+        dir.File(TEXT("file1.JPG"), 20);
+        dir.File(TEXT("b.png"), 20);
+        dir.File(TEXT("notes.txt"), 5);
+        dir.File(TEXT("hidden.gif"), 5, FILE_ATTRIBUTE_HIDDEN);
+        dir.File(TEXT("Image.bmp"), 40);
+        dir.Folder(TEXT("sub"));
+        dir.Folder(TEXT("Album 10"));
+        dir.Folder(TEXT("Album 9"));
+    }
+    void TearDown() override { FileList_Free(&list); }
+
+    static std::vector<tstring> Names(const GrowArray<FileListEntry> &a) {
+        std::vector<tstring> names;
+        for (int i = 0; i < a.count; ++i) names.emplace_back(a.items[i].find.name);
+        return names;
+    }
+
+    TempFolder dir;
+    FileList list;
+    uint32_t seed = 1;
+};
+
+TEST_F(FileListFolder, ListsInNaturalOrderAndClassifies) {
+    FileListSettings settings;
+    settings.filter.listHidden = false;
+    ASSERT_EQ(FileList_SetPath(&list, (dir.path() + TEXT("\\")).c_str(), 1, 1), 1);
+    EXPECT_EQ(list.isArchive, 0);
+    EXPECT_TRUE(tstring(list.path) == dir.path());  // trailing separator dropped
+    ASSERT_EQ(FileList_Scan(&list, settings, nullptr, &seed), 1);
+
+    EXPECT_EQ(Names(list.folders), (std::vector<tstring>{TEXT("Album 9"), TEXT("Album 10"), TEXT("sub")}));
+    EXPECT_EQ(Names(list.files), (std::vector<tstring>{TEXT("b.png"), TEXT("file1.JPG"), TEXT("file2.png"),
+                                                       TEXT("file10.png"), TEXT("hidden.gif"), TEXT("Image.bmp"),
+                                                       TEXT("notes.txt")}));
+    // Hidden and unknown files are listed but no pictures.
+    const int32_t ordinals[] = {0, 1, 2, 3, -1, 4, -1};
+    for (int i = 0; i < 7; ++i) EXPECT_EQ(list.files.items[i].imageOrdinal, ordinals[i]) << i;
+    EXPECT_EQ(list.imageCount, 5);
+    EXPECT_EQ(list.files.items[1].type, int32_t(kLoaderJpeg));
+    EXPECT_EQ(list.folders.items[0].type, kTypeFolder);
+
+    // Next over the hidden file; the first, last and a move past the end.
+    EXPECT_EQ(FileList_Navigate(1, 3, kNavStep, list, &seed), 5);
+    EXPECT_EQ(FileList_Navigate(-1, 5, kNavStep, list, &seed), 3);
+    EXPECT_EQ(FileList_Navigate(1, 5, kNavStep, list, &seed), kNavPastEnd);
+    EXPECT_EQ(FileList_Navigate(0, 0, kNavLast, list, &seed), 5);
+
+    int32_t index = -1;
+    ASSERT_EQ(FileList_Find(list, 1, TEXT("IMAGE.BMP"), &index), 1);
+    EXPECT_EQ(index, 5);
+    ASSERT_EQ(FileList_RemoveEntryByName(&list, TEXT("file2.png")), 1);
+    EXPECT_EQ(FileList_Find(list, 1, TEXT("file10.png"), &index), 1);
+    EXPECT_EQ(index, 3);
+    EXPECT_EQ(list.imageCount, 4);
+}
+
+TEST_F(FileListFolder, OtherOrdersAndHiddenFilesShown) {
+    FileListSettings settings;
+    settings.sortType = kSortSize | 0x100 | 0x20000;  // size, descending, natural off
+    ASSERT_EQ(FileList_SetPath(&list, dir.path().c_str(), 0, 1), 1);
+    ASSERT_EQ(FileList_Scan(&list, settings, nullptr, &seed), 1);
+    EXPECT_EQ(Names(list.files), (std::vector<tstring>{TEXT("Image.bmp"), TEXT("file2.png"), TEXT("file1.JPG"),
+                                                       TEXT("b.png"), TEXT("file10.png"), TEXT("notes.txt"),
+                                                       TEXT("hidden.gif")}));
+    EXPECT_EQ(list.imageCount, 5 + 1);  // the hidden picture counts now
+    EXPECT_EQ(Names(list.folders), (std::vector<tstring>{TEXT("sub"), TEXT("Album 9"), TEXT("Album 10")}));
+}
+
+TEST_F(FileListFolder, NamedFileAndPathRules) {
+    FileListSettings settings;
+    ASSERT_EQ(FileList_SetPath(&list, dir.path().c_str(), 1, 1), 1);
+    EXPECT_EQ(FileList_SetPath(&list, dir.path().c_str(), 1, 1), 0);  // a path is taken once
+    EXPECT_EQ(FileList_Scan(&list, settings, TEXT("file2.png"), &seed), 2);
+    EXPECT_EQ(list.namedOnly, 1);
+    ASSERT_EQ(list.files.count, 1);
+    EXPECT_EQ(list.files.items[0].find.sizeLow, 30u);
+    EXPECT_EQ(list.imageCount, 1);
+    // A missing name lists the whole folder; "." is never a named file.
+    EXPECT_EQ(FileList_Scan(&list, settings, TEXT("gone.png"), &seed), 1);
+    EXPECT_EQ(list.files.count, 7);
+    EXPECT_EQ(FileList_Scan(&list, settings, TEXT(".."), &seed), 1);
+    EXPECT_EQ(list.folders.count, 3);
+
+    // A file as the path: an archive list only when archives are allowed.
+    FileList archive, refused;
+    const tstring file = dir.path() + TEXT("\\notes.txt");
+    EXPECT_EQ(FileList_SetPath(&refused, file.c_str(), 0, 1), 0);
+    ASSERT_EQ(FileList_SetPath(&archive, file.c_str(), 1, 1), 1);
+    EXPECT_EQ(archive.isArchive, 1);
+    EXPECT_TRUE(tstring(archive.folder) == dir.path());
+    EXPECT_TRUE(tstring(archive.name) == TEXT("notes.txt"));
+    EXPECT_EQ(FileList_Scan(&archive, settings, nullptr, &seed), 0);  // no plug-in lister yet
+    EXPECT_EQ(FileList_ArchiveChanged(archive), 0);
+    FileList_Free(&archive);
+    FileList_Free(&refused);
+    EXPECT_EQ(FileList_ArchiveChanged(list), -1);
+}
+
+TEST_F(FileListFolder, CurrentListAndRandomOrderKeepsTheNamedFileFirst) {
+    FileListSettings settings;
+    settings.sortType = kSortRandom;
+    for (uint32_t s = 1; s < 6; ++s) {
+        seed = s;
+        ASSERT_EQ(FileList_MakeCurrent(0, dir.path().c_str(), TEXT("file10.png"), settings, &seed), 1);
+        ASSERT_NE(FileList_Current(), nullptr);
+        EXPECT_TRUE(tstring(FileList_Current()->files.items[0].find.name) == TEXT("file10.png"));
+    }
+    EXPECT_EQ(FileList_MakeCurrent(0, (dir.path() + TEXT("\\missing\\deeper")).c_str(), nullptr, settings, &seed), 0);
+    EXPECT_NE(FileList_Current(), nullptr);  // the old list stays
+    FileList_FreeCurrent();
+    EXPECT_EQ(FileList_Current(), nullptr);
+}
+
+TEST(Title, BuildFromTheStringTable) {
+    TitleFacts<TCHAR> f;
+    f.hasRecord = true;
+    f.hasFile = true;
+    f.path = TEXT("C:\\pictures\\b.png");
+    f.statusShowsPosition = false;
+    f.number = 3;
+    f.count = 12;
+    f.zoomMode = 1;
+    f.zoomPercent = 50;
+    TCHAR out[256];
+    ASSERT_EQ(Title_Build(out, f, 256, 0), 1);
+    EXPECT_TRUE(tstring(out) == TEXT("b.png (3/12) <Fit 50 %>"));
+    TitleFacts<TCHAR> none;
+    ASSERT_EQ(Title_Build(out, none, 256, 0), 1);
+    EXPECT_TRUE(tstring(out) == TEXT("Quivelta"));
+    TCHAR shortPath[kTitleShortPathUnits];
+    ASSERT_EQ(Title_ShortenPath(shortPath, TEXT("C:\\a\\b.png")), 1);
+    EXPECT_TRUE(tstring(shortPath) == TEXT("C:\\a\\b.png"));
+}
+
+}  // namespace
