@@ -96,6 +96,8 @@ int CopyPicture(const DibView *view, const SourceFacts &f, ResampledDib *out) {
     if (!NewPicture(reinterpret_cast<const uint8_t *>(view->header), headerBytes, f.width, f.height, f.topDown,
                     f.bitsPerPixel, out))
         return 0;
+    // An exact copy: the header as it was, biSizeImage included.
+    std::memcpy(out->block, view->header, headerBytes);
     std::memcpy(out->bits, view->bits, static_cast<size_t>(out->bitsBytes));
     return 1;
 }
