@@ -23,7 +23,7 @@ struct ModelKernel {
 
 double SincWindow(double t, double window) {
     if (t < 2.220446049250313e-16) return 1.0;
-    const double a = M_PI * t;
+    const double a = 3.141592653589793 * t;
     return std::sin(a) * std::sin(a / window) / (a * a / window);
 }
 

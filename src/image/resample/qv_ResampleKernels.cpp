@@ -16,6 +16,7 @@ struct FilterKernel {
 
 // Below this distance the sinc kernels are 1 (0 / 0 otherwise).
 constexpr double kSincEpsilon = 2.220446049250313e-16;
+constexpr double kPi = 3.141592653589793;
 
 double Hermite(double t) { return 2.0 * t * t * t - 3.0 * t * t + 1.0; }
 
@@ -44,7 +45,7 @@ double CatmullRom(double t) {
 // sin(pi t) sin(pi t / w) / (pi^2 t^2 / w) with the stored constants.
 double WindowedSinc(double t, double piOverW, double piSquaredOverW) {
     if (t < kSincEpsilon) return 1.0;
-    return std::sin(M_PI * t) * std::sin(piOverW * t) / (piSquaredOverW * t * t);
+    return std::sin(kPi * t) * std::sin(piOverW * t) / (piSquaredOverW * t * t);
 }
 double Sinc225(double t) { return WindowedSinc(t, 1.3962634015954636, 4.386490844928604); }
 double Sinc25(double t) { return WindowedSinc(t, 1.2566370614359172, 3.947841760435743); }
