@@ -272,8 +272,8 @@ QV_AVX2 int ColumnsAvx2(const ResampleWeights *w, const ResampleRequest *pass) {
 // past the last pixel stay inside memory we own (their weights are zero).
 constexpr size_t kRowPad = 64;
 
-// Per destination pixel the taps padded to a multiple of 8 (zero weights,
-// last offset repeated), as 16-bit low and high halves.
+// Per destination pixel the taps padded to 4 or a multiple of 8 (zero
+// weights, last offset repeated), as 16-bit low and high halves.
 struct RowTable {
     int32_t taps = 0;   // padded
     bool split = false;
@@ -283,7 +283,9 @@ struct RowTable {
 
     bool Build(const ResampleWeights *w) {
         split = !FitsInt16(w);
-        taps = (w->taps + 7) & ~7;
+        // Four at most for small kernels: the table is read for every row
+        // and should stay in cache.
+        taps = w->taps <= 4 ? 4 : (w->taps + 7) & ~7;
         const uint64_t n = uint64_t{static_cast<uint32_t>(w->count)} * static_cast<uint32_t>(taps);
         if (lo.Alloc(2 * n) == nullptr || (split && hi.Alloc(2 * n) == nullptr) || offsets.Alloc(4 * n) == nullptr ||
             contiguous.Alloc(static_cast<uint32_t>(w->count)) == nullptr)
@@ -380,6 +382,26 @@ QV_AVX2 inline void ContiguousPixelAvx2(const uint8_t *base, const int16_t *wt, 
     *r = accR;
 }
 
+// Two destination pixels of at most four contiguous taps, one per 128-bit
+// lane: per lane the sums (B, G, R, 0).
+QV_AVX2 inline __m256i PixelPairAvx2(const uint8_t *base0, const uint8_t *base1, const int16_t *w0,
+                                     const int16_t *w1) {
+    const __m256i shuffleBG = _mm256_setr_epi8(0, -1, 3, -1, 6, -1, 9, -1, 1, -1, 4, -1, 7, -1, 10, -1, 0, -1, 3, -1,
+                                               6, -1, 9, -1, 1, -1, 4, -1, 7, -1, 10, -1);
+    const __m256i shuffleR = _mm256_setr_epi8(2, -1, 5, -1, 8, -1, 11, -1, -1, -1, -1, -1, -1, -1, -1, -1, 2, -1, 5,
+                                              -1, 8, -1, 11, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    const __m256i px = _mm256_inserti128_si256(
+        _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(base0))),
+        _mm_loadu_si128(reinterpret_cast<const __m128i *>(base1)), 1);
+    const __m128i a = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(w0));
+    const __m128i b = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(w1));
+    const __m256i wv =
+        _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_unpacklo_epi64(a, a)), _mm_unpacklo_epi64(b, b), 1);
+    const __m256i bg = _mm256_madd_epi16(_mm256_shuffle_epi8(px, shuffleBG), wv);
+    const __m256i r = _mm256_madd_epi16(_mm256_shuffle_epi8(px, shuffleR), wv);
+    return _mm256_hadd_epi32(bg, r);
+}
+
 QV_AVX2 int RowsAvx2(const ResampleRequest *pass, const ResampleWeights *w) {
     RowTable table;
     ResampleBuffer rowBuffer;
@@ -389,6 +411,7 @@ QV_AVX2 int RowsAvx2(const ResampleRequest *pass, const ResampleWeights *w) {
     uint8_t *in = rowBuffer.data();
     const int32_t taps = table.taps;
     const uint8_t *contiguous = table.contiguous.as<uint8_t>();
+    const bool smallKernel = w->taps <= 4;
     for (int32_t y = 0; y < pass->dstHeight; ++y) {
         std::memcpy(in, Resample_Row(pass->srcBits, pass->srcStride, y), rowBytes);
         uint8_t *out = Resample_Row(pass->dstBits, pass->dstStride, y);
@@ -397,8 +420,25 @@ QV_AVX2 int RowsAvx2(const ResampleRequest *pass, const ResampleWeights *w) {
         const int32_t *of = table.offsets.as<int32_t>();
         for (int32_t x = 0; x < pass->dstWidth; ++x, out += 3) {
             const size_t at = static_cast<size_t>(x) * taps;
+            if (smallKernel && x + 1 < pass->dstWidth && contiguous[x] && contiguous[x + 1]) {
+                // Enlargements with up to four taps: two pixels at once.
+                const size_t next = at + static_cast<size_t>(taps);
+                __m256i sums = PixelPairAvx2(in + of[at], in + of[next], lo + at, lo + next);
+                if (hi)
+                    sums = _mm256_add_epi32(
+                        sums, _mm256_slli_epi32(PixelPairAvx2(in + of[at], in + of[next], hi + at, hi + next), 7));
+                const __m256i v = RoundPack256(sums);
+                const __m256i bytes = _mm256_packus_epi16(_mm256_packs_epi32(v, v), v);
+                const uint32_t first = static_cast<uint32_t>(_mm256_extract_epi32(bytes, 0));
+                const uint32_t second = static_cast<uint32_t>(_mm256_extract_epi32(bytes, 4));
+                std::memcpy(out, &first, 4);  // the fourth byte is overwritten next
+                std::memcpy(out + 3, &second, x + 2 == pass->dstWidth ? 3 : 4);
+                ++x;
+                out += 3;
+                continue;
+            }
             __m128i s;
-            if (contiguous[x]) {
+            if (contiguous[x] && !smallKernel) {
                 __m256i bg, r;
                 ContiguousPixelAvx2(in + of[at], lo + at, taps, &bg, &r);
                 if (hi) {
