@@ -96,7 +96,7 @@ std::vector<BenchPicture> &Pictures() {
 
 struct Target {
     const char *name;
-    int32_t width;   // 0: twice the source
+    int32_t width;  // 0: twice the source
     int32_t height;
 };
 const Target kTargets[] = {{"reduce1920x1280", 1920, 1280}, {"enlarge2x", 0, 0}};
@@ -106,7 +106,7 @@ struct Pairing {
     int32_t code;
     const char *ours;
     VipsKernel vips;
-    bool vipsShrink;       // box averaging when reducing
+    bool vipsShrink;  // box averaging when reducing
     FilterTypes magick;
 };
 const Pairing kPairings[] = {
@@ -127,13 +127,13 @@ const Pairing kPairings[] = {
 
 const char *VipsKernelName(VipsKernel k) {
     switch (k) {
-    case VIPS_KERNEL_NEAREST: return "nearest";
-    case VIPS_KERNEL_LINEAR: return "linear";
-    case VIPS_KERNEL_CUBIC: return "cubic";
-    case VIPS_KERNEL_MITCHELL: return "mitchell";
-    case VIPS_KERNEL_LANCZOS2: return "lanczos2";
-    case VIPS_KERNEL_LANCZOS3: return "lanczos3";
-    default: return "other";
+        case VIPS_KERNEL_NEAREST: return "nearest";
+        case VIPS_KERNEL_LINEAR: return "linear";
+        case VIPS_KERNEL_CUBIC: return "cubic";
+        case VIPS_KERNEL_MITCHELL: return "mitchell";
+        case VIPS_KERNEL_LANCZOS2: return "lanczos2";
+        case VIPS_KERNEL_LANCZOS3: return "lanczos3";
+        default: return "other";
     }
 }
 
@@ -152,8 +152,8 @@ void Vips(benchmark::State &state, const BenchPicture *p, Target t, VipsKernel k
     const double hs = t.width ? static_cast<double>(t.width) / p->width : 2.0;
     const double vs = t.height ? static_cast<double>(t.height) / p->height : 2.0;
     for (auto _ : state) {
-        VipsImage *in = vips_image_new_from_memory(p->rgb.data(), p->rgb.size(), p->width, p->height, 3,
-                                                   VIPS_FORMAT_UCHAR);
+        VipsImage *in =
+            vips_image_new_from_memory(p->rgb.data(), p->rgb.size(), p->width, p->height, 3, VIPS_FORMAT_UCHAR);
         VipsImage *out = nullptr;
         const int rc = shrink && hs < 1.0 ? vips_shrink(in, &out, 1.0 / hs, 1.0 / vs, nullptr)
                                           : vips_resize(in, &out, hs, "vscale", vs, "kernel", kernel, nullptr);

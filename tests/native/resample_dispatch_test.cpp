@@ -31,12 +31,14 @@ const Format kFormats[] = {Format::Pal1,   Format::Pal4,  Format::Pal8,    Forma
 
 int32_t DepthOf(Format f) {
     switch (f) {
-    case Format::Pal1: return 1;
-    case Format::Pal4: return 4;
-    case Format::Pal8: case Format::Pal8Short: return 8;
-    case Format::Rgb555: case Format::Rgb565: return 16;
-    case Format::Rgb24: return 24;
-    default: return 32;
+        case Format::Pal1: return 1;
+        case Format::Pal4: return 4;
+        case Format::Pal8:
+        case Format::Pal8Short: return 8;
+        case Format::Rgb555:
+        case Format::Rgb565: return 16;
+        case Format::Rgb24: return 24;
+        default: return 32;
     }
 }
 
@@ -79,15 +81,17 @@ Image To24(TestDib &dib) {
     const uint32_t colours = bpp <= 8 ? (h.biClrUsed ? h.biClrUsed : 1u << bpp) : 0;
     Image out(w, rows);
     auto widen = [](uint32_t v, int bits) {
-        return static_cast<uint8_t>(bits >= 8 ? v >> (bits - 8) : (v * 255 + ((1u << bits) - 1) / 2) / ((1u << bits) - 1));
+        return static_cast<uint8_t>(bits >= 8 ? v >> (bits - 8)
+                                              : (v * 255 + ((1u << bits) - 1) / 2) / ((1u << bits) - 1));
     };
     for (int32_t y = 0; y < rows; ++y) {
         const uint8_t *row = dib.BottomRow(y);
         for (int32_t x = 0; x < w; ++x) {
             uint8_t b = 0, g = 0, r = 0;
             if (bpp <= 8) {
-                const uint32_t index = bpp == 8 ? row[x] : bpp == 4 ? (row[x / 2] >> (x % 2 ? 0 : 4)) & 15
-                                                                    : (row[x / 8] >> (7 - x % 8)) & 1;
+                const uint32_t index = bpp == 8   ? row[x]
+                                       : bpp == 4 ? (row[x / 2] >> (x % 2 ? 0 : 4)) & 15
+                                                  : (row[x / 8] >> (7 - x % 8)) & 1;
                 if (index < colours) {
                     const uint8_t *q = dib.head.data() + 40 + 4 * index;
                     b = q[0], g = q[1], r = q[2];
@@ -116,7 +120,8 @@ Image To24(TestDib &dib) {
 
 // Result rows counted from the bottom, pixel bytes only.
 Image ResultAs24(const ResampledDib &dib) {
-    const int32_t w = dib.header->biWidth, rows = dib.header->biHeight < 0 ? -dib.header->biHeight : dib.header->biHeight;
+    const int32_t w = dib.header->biWidth,
+                  rows = dib.header->biHeight < 0 ? -dib.header->biHeight : dib.header->biHeight;
     Image out(w, rows);
     const int32_t stride = ((w * 24 + 31) / 32) * 4;
     for (int32_t y = 0; y < rows; ++y)
@@ -131,7 +136,7 @@ int Lanczos3(ResampleRequest *r) { return Separable(kQualityLanczos3, r); }
 // The table of methods by code: what a reduction and an enlargement run.
 struct CodeRow {
     int32_t code;
-    Method reduce;   // null: depth-keeping nearest neighbour
+    Method reduce;  // null: depth-keeping nearest neighbour
     Method enlarge;
 };
 const CodeRow kCodeTable[] = {
@@ -148,7 +153,7 @@ const CodeRow kCodeTable[] = {
     {90, [](ResampleRequest *r) { return Separable(90, r); }, [](ResampleRequest *r) { return Separable(90, r); }},
     {100, [](ResampleRequest *r) { return Separable(100, r); }, [](ResampleRequest *r) { return Separable(100, r); }},
     {110, Lanczos3, Lanczos3},
-    {7, Resample_AreaAverage, Resample_AreaEnlarge},     // any other code
+    {7, Resample_AreaAverage, Resample_AreaEnlarge},  // any other code
     {1000, Resample_AreaAverage, Resample_AreaEnlarge},
 };
 
@@ -195,11 +200,11 @@ TEST(ResampleDispatch, DirectionRulesForCodeZero) {
         int32_t w, h, reduce, enlarge, depth;
     };
     const Case cases[] = {
-        {20, 16, 40, 0, 8},   // enlarging with enlarge code 0: nearest, depth kept
-        {5, 4, 0, 40, 8},     // reducing with reduce code 0
-        {20, 4, 0, 40, 24},   // mixed counts as enlarging
-        {5, 4, 40, 0, 24},    // reduce code set
-        {10, 8, 40, 40, 8},   // same size: a copy
+        {20, 16, 40, 0, 8},  // enlarging with enlarge code 0: nearest, depth kept
+        {5, 4, 0, 40, 8},    // reducing with reduce code 0
+        {20, 4, 0, 40, 24},  // mixed counts as enlarging
+        {5, 4, 40, 0, 24},   // reduce code set
+        {10, 8, 40, 40, 8},  // same size: a copy
         {12, 8, 0, 0, 8},
     };
     for (const Case &c : cases) {
@@ -245,6 +250,24 @@ TEST(ResampleDispatch, OnePixelPaletteFillsWithItsColour) {
             for (int32_t x = 0; x < 5; ++x)
                 for (int c = 0; c < 3; ++c) ASSERT_EQ(img.At(x, y, c), entry[c]);
     }
+}
+
+TEST(ResampleDispatch, FillOneReadsThroughTheHeadersDepth) {
+    for (Format format : kFormats) {
+        TestDib dib = MakeDib(format, 1, 1, false, 12);
+        if (format == Format::Pal8Short) dib.bits[0] = 7;
+        const Image want = To24(dib);
+        Image got(4, 3);
+        ASSERT_EQ(Resample_FillOne(dib.Header(), got.bytes.data(), 4, 3, got.stride, dib.bits.data()), 1);
+        for (int32_t y = 0; y < 3; ++y)
+            for (int32_t x = 0; x < 4; ++x)
+                for (int c = 0; c < 3; ++c) ASSERT_EQ(got.At(x, y, c), want.At(0, 0, c)) << DepthOf(format);
+    }
+    const uint8_t px[3] = {1, 2, 3};
+    Image got(2, 2);
+    ASSERT_EQ(Resample_FillOne(nullptr, got.bytes.data(), 2, 2, got.stride, px), 1);
+    EXPECT_EQ(got.At(1, 1, 2), 3);
+    EXPECT_EQ(Resample_FillOne(nullptr, got.bytes.data(), 0, 2, got.stride, px), 0);
 }
 
 // The same picture stored top-down gives the same picture; a 24-bit one
@@ -307,9 +330,10 @@ TEST(ResampleDispatch, Resize24ChoosesAveragingOrLinear) {
         for (int32_t y = 0; y < 20; ++y) std::memcpy(part.Row(y), full.Row(y) + 9, 75);
         for (auto size : {std::pair<int32_t, int32_t>{13, 10}, {14, 10}, {40, 33}}) {
             Image got(size.first, size.second), want(size.first, size.second);
-            ASSERT_EQ(Resample_Resize24(dib.Header(), static_cast<uint32_t>(dib.head.size()), dib.bits.data(),
-                                        dib.stride, 3, 25, 20, got.bytes.data(), 24, size.first, size.second, got.stride),
-                      1);
+            ASSERT_EQ(
+                Resample_Resize24(dib.Header(), static_cast<uint32_t>(dib.head.size()), dib.bits.data(), dib.stride, 3,
+                                  25, 20, got.bytes.data(), 24, size.first, size.second, got.stride),
+                1);
             ResampleRequest r = RequestFor(want, part);
             const bool average = (25 + 1) / 2 >= size.first && (20 + 1) / 2 >= size.second;
             ASSERT_EQ(average ? Resample_IntAverage(&r) : Resample_Linear(&r), 1);

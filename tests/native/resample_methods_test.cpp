@@ -30,9 +30,19 @@ TEST(ResampleFrame, LeastCommonMultiple) {
     struct Case {
         uint32_t a, b, lcm;
     };
-    const Case cases[] = {{5, 5, 5},       {0, 7, 0},         {7, 0, 0},         {1, 9, 9},
-                          {9, 1, 9},       {4, 6, 12},        {6, 4, 12},        {3, 100, 300},
-                          {2, 1000, 1000}, {65535, 65534, 4294770690u}, {65536, 65535, 4294901760u}, {65537, 65536, 0}, {100003, 99991, 0}};
+    const Case cases[] = {{5, 5, 5},
+                          {0, 7, 0},
+                          {7, 0, 0},
+                          {1, 9, 9},
+                          {9, 1, 9},
+                          {4, 6, 12},
+                          {6, 4, 12},
+                          {3, 100, 300},
+                          {2, 1000, 1000},
+                          {65535, 65534, 4294770690u},
+                          {65536, 65535, 4294901760u},
+                          {65537, 65536, 0},
+                          {100003, 99991, 0}};
     for (const Case &c : cases) EXPECT_EQ(Resample_Lcm(c.a, c.b), c.lcm) << c.a << " " << c.b;
 }
 
@@ -50,7 +60,7 @@ TEST(ResampleFrame, QualityIndexToMethodCode) {
 TEST(ResampleFrame, EveryMethodRefusesBadRequests) {
     Image src = Noise(4, 4, 1), dst(2, 2);
     using Method = int (*)(ResampleRequest *);
-    const Method methods[] = {Resample_AreaAverage, Resample_AreaEnlarge,    Resample_IntAverage,
+    const Method methods[] = {Resample_AreaAverage,    Resample_AreaEnlarge, Resample_IntAverage,
                               Resample_IntAverageHalf, Resample_Linear,      Resample_Replicate};
     const ResampleRequest good = RequestFor(dst, src);
     std::vector<ResampleRequest> bad(7, good);
@@ -172,9 +182,12 @@ TEST(ResampleMethods, NearestNeighbourKeepsEveryDepth) {
             auto stride = [&](int32_t w) { return ((w * bpp + 31) / 32) * 4; };
             std::vector<uint8_t> src(static_cast<size_t>(stride(s)) * h), dst(static_cast<size_t>(stride(d)) * 2);
             auto put = [&](uint8_t *row, int32_t x, uint32_t v) {
-                if (bpp == 1) row[x / 8] |= static_cast<uint8_t>((v & 1) << (7 - x % 8));
-                else if (bpp == 4) row[x / 2] |= static_cast<uint8_t>((v & 15) << (x % 2 ? 0 : 4));
-                else row[x * bpp / 8] = static_cast<uint8_t>(v);
+                if (bpp == 1)
+                    row[x / 8] |= static_cast<uint8_t>((v & 1) << (7 - x % 8));
+                else if (bpp == 4)
+                    row[x / 2] |= static_cast<uint8_t>((v & 15) << (x % 2 ? 0 : 4));
+                else
+                    row[x * bpp / 8] = static_cast<uint8_t>(v);
             };
             auto get = [&](const uint8_t *row, int32_t x) -> uint32_t {
                 if (bpp == 1) return (row[x / 8] >> (7 - x % 8)) & 1;
@@ -182,7 +195,8 @@ TEST(ResampleMethods, NearestNeighbourKeepsEveryDepth) {
                 return row[x * bpp / 8];
             };
             for (int32_t y = 0; y < h; ++y)
-                for (int32_t x = 0; x < s; ++x) put(src.data() + y * stride(s), x, static_cast<uint32_t>(x + y) % (top + 1));
+                for (int32_t x = 0; x < s; ++x)
+                    put(src.data() + y * stride(s), x, static_cast<uint32_t>(x + y) % (top + 1));
             ASSERT_EQ(Stretch_Nearest(src.data(), stride(s), 0, s, h, bpp, dst.data(), stride(d), d, 2), 1);
             // Reference: the same stretch at 8 bits.
             std::vector<uint8_t> src8(static_cast<size_t>(16) * h), dst8(static_cast<size_t>((d + 3) / 4 * 4) * 2);
@@ -200,7 +214,8 @@ TEST(ResampleMethods, NearestNeighbourKeepsEveryDepth) {
 
 TEST(ResampleMethods, HermiteTwoToFourKeepsEdgePixel) {
     int ok = 0;
-    const Image got = RunMethod([](ResampleRequest *r) { return Separable(kQualityHermite, r); }, Row({40, 200}), 4, 1, &ok);
+    const Image got =
+        RunMethod([](ResampleRequest *r) { return Separable(kQualityHermite, r); }, Row({40, 200}), 4, 1, &ok);
     ASSERT_EQ(ok, 1);
     EXPECT_EQ(got.At(0, 0, 0), 40);
     EXPECT_EQ(got.At(3, 0, 0), 200);
@@ -216,8 +231,8 @@ TEST(ResampleMethods, HermiteTwoToFourKeepsEdgePixel) {
 TEST(ResampleMethods, SharpKernelsClampOvershoot) {
     int ok = 0;
     for (int32_t code : {kQualityCatmullRom, kQualitySinc225, kQualityLanczos3}) {
-        const Image got =
-            RunMethod([&](ResampleRequest *r) { return Separable(code, r); }, Row({0, 0, 0, 255, 255, 255}), 23, 1, &ok);
+        const Image got = RunMethod([&](ResampleRequest *r) { return Separable(code, r); },
+                                    Row({0, 0, 0, 255, 255, 255}), 23, 1, &ok);
         const std::vector<int> v = Channel0(got);
         EXPECT_EQ(*std::min_element(v.begin(), v.end()), 0) << code;
         EXPECT_EQ(*std::max_element(v.begin(), v.end()), 255) << code;
@@ -230,13 +245,16 @@ TEST(ResampleMethods, SeparableHundredthRule) {
     auto lanczos = [](ResampleRequest *r) { return Separable(kQualityLanczos3, r); };
     int ok = 0;
     EXPECT_EQ(RunMethod(lanczos, big, 5, 5, &ok).Pixels(), RunMethod(Resample_AreaAverage, big, 5, 5, &ok).Pixels());
-    EXPECT_NE(RunMethod(lanczos, big, 20, 20, &ok).Pixels(), RunMethod(Resample_AreaAverage, big, 20, 20, &ok).Pixels());
+    EXPECT_NE(RunMethod(lanczos, big, 20, 20, &ok).Pixels(),
+              RunMethod(Resample_AreaAverage, big, 20, 20, &ok).Pixels());
     RunMethod(lanczos, big, 5, 5, &ok, 0);
     EXPECT_EQ(ok, 0);
 
     const Image strip = Noise(1000, 10, 10);
-    EXPECT_EQ(RunMethod(lanczos, strip, 5, 10, &ok).Pixels(), RunMethod(Resample_AreaAverage, strip, 5, 10, &ok).Pixels());
-    EXPECT_EQ(RunMethod(lanczos, strip, 9, 10, &ok).Pixels(), RunMethod(Resample_AreaAverage, strip, 9, 10, &ok).Pixels());
+    EXPECT_EQ(RunMethod(lanczos, strip, 5, 10, &ok).Pixels(),
+              RunMethod(Resample_AreaAverage, strip, 5, 10, &ok).Pixels());
+    EXPECT_EQ(RunMethod(lanczos, strip, 9, 10, &ok).Pixels(),
+              RunMethod(Resample_AreaAverage, strip, 9, 10, &ok).Pixels());
     EXPECT_NE(RunMethod(lanczos, strip, 10, 10, &ok).Pixels(),
               RunMethod(Resample_AreaAverage, strip, 10, 10, &ok).Pixels());
 

@@ -122,10 +122,9 @@ struct SizeCase {
 };
 
 const SizeCase kFilterSizes[] = {
-    {2, 2, 4, 4},     {7, 7, 19, 19},   {19, 19, 7, 7},  {100, 100, 37, 37}, {1000, 12, 10, 12},
-    {12, 1000, 12, 10}, {1000, 30, 10, 90}, {7, 19, 19, 7}, {100, 37, 37, 100}, {19, 7, 7, 19},
-    {1, 7, 1, 19},    {19, 1, 7, 1},    {1, 1, 5, 3},    {7, 7, 1, 1},       {1, 19, 3, 7},
-    {2, 1, 1, 2},
+    {2, 2, 4, 4},       {7, 7, 19, 19}, {19, 19, 7, 7},     {100, 100, 37, 37}, {1000, 12, 10, 12}, {12, 1000, 12, 10},
+    {1000, 30, 10, 90}, {7, 19, 19, 7}, {100, 37, 37, 100}, {19, 7, 7, 19},     {1, 7, 1, 19},      {19, 1, 7, 1},
+    {1, 1, 5, 3},       {7, 7, 1, 1},   {1, 19, 3, 7},      {2, 1, 1, 2},
 };
 
 // A two-pass resize is checked pass by pass: a difference of one in the
@@ -155,8 +154,8 @@ TEST(ResampleModel, SeparableKernelsWithinOneOfDoubleModel) {
             } else {
                 want = ModelSeparable(src, c.dw, c.dh, kernel);
             }
-            EXPECT_LE(MaxDiff(got, want), 1) << "code " << kernel.code << " " << c.sw << "x" << c.sh << " -> " << c.dw
-                                             << "x" << c.dh;
+            EXPECT_LE(MaxDiff(got, want), 1)
+                << "code " << kernel.code << " " << c.sw << "x" << c.sh << " -> " << c.dw << "x" << c.dh;
         }
 }
 
@@ -184,7 +183,8 @@ Image ModelArea(const Image &src, int32_t dw, int32_t dh) {
                     if (oy == 0) continue;
                     for (int64_t vx = 0; vx < vw; ++vx) {
                         const int64_t ox = overlap(x, dw, vx, vw);
-                        if (ox) sum += ox * oy * src.At(static_cast<int32_t>(vx / kx), static_cast<int32_t>(vy / ky), c);
+                        if (ox)
+                            sum += ox * oy * src.At(static_cast<int32_t>(vx / kx), static_cast<int32_t>(vy / ky), c);
                     }
                 }
                 const int64_t area = vw * vh;  // each destination pixel covers vw x vh units
@@ -222,14 +222,14 @@ TEST(ResampleModel, AreaAverageMatchesModelOnBothAxesAtOnce) {
 
 // ---- Properties every method keeps. ----
 
-const int32_t kAllCodes[] = {kQualityLinear,   kQualityAreaAverage, kQualityIntAverage, kQualityIntAverageHalf,
-                             kQualityHermite,  kQualityQuadraticSpline, kQualityCubicSpline, kQualityMitchell,
-                             kQualityCatmullRom, kQualitySinc225,   kQualitySinc25,     kQualityLanczos3,
+const int32_t kAllCodes[] = {kQualityLinear,     kQualityAreaAverage,     kQualityIntAverage,  kQualityIntAverageHalf,
+                             kQualityHermite,    kQualityQuadraticSpline, kQualityCubicSpline, kQualityMitchell,
+                             kQualityCatmullRom, kQualitySinc225,         kQualitySinc25,      kQualityLanczos3,
                              kQualityNone};
 
 TEST(ResampleModel, FlatPictureStaysFlat) {
-    const SizeCase sizes[] = {{40, 30, 13, 7},   {13, 7, 40, 30},   {1000, 4, 10, 3}, {3, 1000, 2, 10},
-                              {30, 40, 41, 11},  {5, 5, 5, 1},      {1, 9, 4, 2},     {9, 1, 2, 4}};
+    const SizeCase sizes[] = {{40, 30, 13, 7},  {13, 7, 40, 30}, {1000, 4, 10, 3}, {3, 1000, 2, 10},
+                              {30, 40, 41, 11}, {5, 5, 5, 1},    {1, 9, 4, 2},     {9, 1, 2, 4}};
     for (int32_t code : kAllCodes)
         for (const SizeCase &c : sizes)
             for (uint8_t v : {uint8_t{0}, uint8_t{1}, uint8_t{128}, uint8_t{254}, uint8_t{255}}) {
@@ -245,9 +245,9 @@ TEST(ResampleModel, FlatPictureStaysFlat) {
 TEST(ResampleModel, MirroredSourceGivesMirroredResult) {
     // Methods symmetric by construction; nearest neighbour and block
     // averaging break ties one way and are left out.
-    const int32_t codes[] = {kQualityLinear,   kQualityAreaAverage, kQualityHermite,   kQualityQuadraticSpline,
-                             kQualityCubicSpline, kQualityMitchell, kQualityCatmullRom, kQualitySinc225,
-                             kQualitySinc25,   kQualityLanczos3};
+    const int32_t codes[] = {kQualityLinear,      kQualityAreaAverage, kQualityHermite,    kQualityQuadraticSpline,
+                             kQualityCubicSpline, kQualityMitchell,    kQualityCatmullRom, kQualitySinc225,
+                             kQualitySinc25,      kQualityLanczos3};
     const SizeCase sizes[] = {{37, 23, 100, 61}, {100, 61, 37, 23}, {64, 48, 21, 77}, {9, 9, 4, 4}};
     for (int32_t code : codes)
         for (const SizeCase &c : sizes) {

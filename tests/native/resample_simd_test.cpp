@@ -14,9 +14,9 @@ struct Sizes {
 
 std::vector<Sizes> SizesToTry(uint32_t seed) {
     std::vector<Sizes> sizes = {
-        {1, 1, 3000, 2},  {3000, 2, 1, 1},  {1, 3000, 2, 1},  {3000, 3, 30, 5},  {31, 7, 3000, 3},
-        {2, 3000, 1, 37}, {5, 3, 3, 5},     {17, 1, 5, 9},    {1, 17, 9, 5},     {11, 11, 11, 12},
-        {641, 3, 13, 1},  {13, 1, 641, 3},  {33, 33, 35, 31}, {101, 5, 102, 5},
+        {1, 1, 3000, 2},  {3000, 2, 1, 1}, {1, 3000, 2, 1},  {3000, 3, 30, 5}, {31, 7, 3000, 3},
+        {2, 3000, 1, 37}, {5, 3, 3, 5},    {17, 1, 5, 9},    {1, 17, 9, 5},    {11, 11, 11, 12},
+        {641, 3, 13, 1},  {13, 1, 641, 3}, {33, 33, 35, 31}, {101, 5, 102, 5},
     };
     std::mt19937 rng(seed);
     for (int i = 0; i < 4; ++i) {
@@ -55,9 +55,9 @@ Image SourceFor(const Sizes &s, uint32_t seed, bool topDown) {
 }
 
 TEST(ResampleSimd, VectorPathsMatchScalarReference) {
-    const int32_t codes[] = {kQualityLinear,  kQualityHermite,     kQualityQuadraticSpline, kQualityCubicSpline,
-                             kQualityMitchell, kQualityCatmullRom, kQualitySinc225,         kQualitySinc25,
-                             kQualityLanczos3};
+    const int32_t codes[] = {kQualityLinear,      kQualityHermite,  kQualityQuadraticSpline,
+                             kQualityCubicSpline, kQualityMitchell, kQualityCatmullRom,
+                             kQualitySinc225,     kQualitySinc25,   kQualityLanczos3};
     std::vector<ResampleSimd> levels = {ResampleSimd::Sse2};
     if (Resample_BestSimd() == ResampleSimd::Avx2) levels.push_back(ResampleSimd::Avx2);
     for (int32_t code : codes) {

@@ -87,16 +87,16 @@ inline int MaxDiff(const Image &a, const Image &b) {
 }
 
 // Runs a method into a new picture; the result flag goes to *ok.
-template <typename Fn> Image RunMethod(Fn method, const Image &src, int32_t w, int32_t h, int *ok, int32_t fallback = 1) {
+template <typename Fn>
+Image RunMethod(Fn method, const Image &src, int32_t w, int32_t h, int *ok, int32_t fallback = 1) {
     Image dst(w, h);
     ResampleRequest r = RequestFor(dst, src, fallback);
     *ok = method(&r);
     return dst;
 }
 
-constexpr int32_t kFilterCodes[] = {kQualityHermite,  kQualityQuadraticSpline, kQualityCubicSpline,
-                                    kQualityMitchell, kQualityCatmullRom,      kQualitySinc225,
-                                    kQualitySinc25,   kQualityLanczos3};
+constexpr int32_t kFilterCodes[] = {kQualityHermite,    kQualityQuadraticSpline, kQualityCubicSpline, kQualityMitchell,
+                                    kQualityCatmullRom, kQualitySinc225,         kQualitySinc25,      kQualityLanczos3};
 
 inline int Separable(int32_t code, ResampleRequest *r) {
     const ResampleFilterBuilders *f = Resample_FilterForCode(code);

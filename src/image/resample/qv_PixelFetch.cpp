@@ -121,25 +121,17 @@ int PixelSource_FromHeader(const DibInfoHeader *header, uint32_t headerBytes, Pi
 
 PixelFetch PixelFetch_ForDepth(const PixelSource *source) {
     switch (source->bitsPerPixel) {
-    case 1:
-        return Fetch1;
-    case 4:
-        return Fetch4;
-    case 8:
-        return Fetch8;
-    case 16:
-        return Fetch16;
-    case 24:
-        return Fetch24;
-    case 32:
-        return source->plain32 ? Fetch32Plain : Fetch32Masked;
-    default:
-        return nullptr;
+        case 1: return Fetch1;
+        case 4: return Fetch4;
+        case 8: return Fetch8;
+        case 16: return Fetch16;
+        case 24: return Fetch24;
+        case 32: return source->plain32 ? Fetch32Plain : Fetch32Masked;
+        default: return nullptr;
     }
 }
 
-void PixelFetch_Row24(const PixelSource *source, const uint8_t *row, int64_t firstColumn, int64_t width,
-                      uint8_t *out) {
+void PixelFetch_Row24(const PixelSource *source, const uint8_t *row, int64_t firstColumn, int64_t width, uint8_t *out) {
     if (source->bitsPerPixel == 24) {
         std::memcpy(out, row + 3 * firstColumn, static_cast<size_t>(3 * width));
         return;

@@ -17,7 +17,7 @@ struct ChannelMasks {
 // Everything the fetch functions need to read a picture's pixels.
 struct PixelSource {
     int32_t bitsPerPixel = 0;
-    bool plain32 = false;        // 32 bits read as B, G, R, X bytes
+    bool plain32 = false;  // 32 bits read as B, G, R, X bytes
     ChannelMasks masks = {};
     uint32_t colourCount = 0;    // usable palette entries (palette depths)
     uint32_t palette[256] = {};  // 0x00RRGGBB; entries past the table are black
@@ -41,5 +41,4 @@ int PixelSource_FromHeader(const DibInfoHeader *header, uint32_t headerBytes, Pi
 PixelFetch PixelFetch_ForDepth(const PixelSource *source);
 
 // Converts `width` pixels of a row, from column firstColumn, to B, G, R bytes.
-void PixelFetch_Row24(const PixelSource *source, const uint8_t *row, int64_t firstColumn, int64_t width,
-                      uint8_t *out);
+void PixelFetch_Row24(const PixelSource *source, const uint8_t *row, int64_t firstColumn, int64_t width, uint8_t *out);

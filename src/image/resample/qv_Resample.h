@@ -42,13 +42,13 @@ enum ResampleQuality : int32_t {
 
 // The method that one direction of a resize runs.
 enum class ResampleMethod : int32_t {
-    Simple,           // nearest neighbour, depth kept
+    Simple,  // nearest neighbour, depth kept
     Linear,
     AreaAverage,
     AreaEnlarge,
     IntAverage,
     IntAverageHalf,
-    Separable,        // with the kernel of the code
+    Separable,  // with the kernel of the code
 };
 
 // Settings index 0..10 to a method code.
@@ -70,8 +70,7 @@ bool Resample_CheckRequest(const ResampleRequest *request);
 uint32_t Resample_Lcm(uint32_t a, uint32_t b);
 
 // Fills the destination with colour 0x00RRGGBB.
-void Resample_FillColour(uint8_t *dstBits, int32_t dstWidth, int32_t dstHeight, int32_t dstStride,
-                         uint32_t colour);
+void Resample_FillColour(uint8_t *dstBits, int32_t dstWidth, int32_t dstHeight, int32_t dstStride, uint32_t colour);
 
 // Area average on the least-common-multiple grid (reduction on both axes).
 int Resample_AreaAverage(ResampleRequest *request);
@@ -106,9 +105,8 @@ uint32_t Filter_PassCost(int32_t width, int32_t height);
 // Nearest-neighbour copy keeping the depth (1, 4, 8, 16, 24, 32 bits per
 // pixel). Rows are reached by the signed strides from the given pointers;
 // firstColumn is the source pixel that destination column 0 starts from.
-int Stretch_Nearest(const uint8_t *srcBits, int32_t srcStride, int32_t firstColumn, int32_t srcWidth,
-                    int32_t srcHeight, int32_t bitsPerPixel, uint8_t *dstBits, int32_t dstStride,
-                    int32_t dstWidth, int32_t dstHeight);
+int Stretch_Nearest(const uint8_t *srcBits, int32_t srcStride, int32_t firstColumn, int32_t srcWidth, int32_t srcHeight,
+                    int32_t bitsPerPixel, uint8_t *dstBits, int32_t dstStride, int32_t dstWidth, int32_t dstHeight);
 
 // 3 x 3 convolution of 24-bit pixels (row 0 at the bottom) into a separate
 // destination of the same size, edges clamped; the byte is 0 for s <= 0, 255

@@ -163,7 +163,8 @@ int Resample_Replicate(ResampleRequest *r) {
                 out[1] = in[1];
                 out[2] = in[2];
             }
-        for (int64_t k = 1; k < ky; ++k) std::memcpy(Resample_Row(r->dstBits, r->dstStride, y * ky + k), first, rowBytes);
+        for (int64_t k = 1; k < ky; ++k)
+            std::memcpy(Resample_Row(r->dstBits, r->dstStride, y * ky + k), first, rowBytes);
     }
     return 1;
 }

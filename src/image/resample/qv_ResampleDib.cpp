@@ -18,11 +18,11 @@ uint64_t RowStride(int64_t width, int64_t bitsPerPixel) {
 // Checked facts of a source picture.
 struct SourceFacts {
     int32_t width = 0;
-    int32_t height = 0;      // rows, positive
+    int32_t height = 0;  // rows, positive
     bool topDown = false;
     int32_t bitsPerPixel = 0;
     int32_t stride = 0;
-    uint32_t tableBytes = 0; // masks or colour table after the header
+    uint32_t tableBytes = 0;  // masks or colour table after the header
     PixelSource pixels;
 };
 
@@ -106,7 +106,7 @@ int CopyPicture(const DibView *view, const SourceFacts &f, ResampledDib *out) {
 uint32_t OnePixelColour(const DibView *view, const SourceFacts &f) {
     const PixelSource &s = f.pixels;
     if (f.bitsPerPixel <= 8) {
-        const uint32_t index = f.bitsPerPixel == 8 ? view->bits[0]
+        const uint32_t index = f.bitsPerPixel == 8   ? view->bits[0]
                                : f.bitsPerPixel == 4 ? view->bits[0] >> 4
                                                      : view->bits[0] >> 7;
         return s.palette[index < s.colourCount ? index : 0];
@@ -169,8 +169,8 @@ int Resize_Simple(const DibView *source, int32_t newWidth, int32_t newHeight, Re
     return 1;
 }
 
-int Resize_Filtered(const DibView *source, int32_t newWidth, int32_t newHeight, int32_t reduceCode,
-                    int32_t enlargeCode, ResampledDib *out) {
+int Resize_Filtered(const DibView *source, int32_t newWidth, int32_t newHeight, int32_t reduceCode, int32_t enlargeCode,
+                    ResampledDib *out) {
     SourceFacts f;
     if (out == nullptr || !ReadSource(source, &f)) return 0;
     int32_t w = newWidth, h = newHeight;
@@ -234,6 +234,26 @@ int Resize_Filtered(const DibView *source, int32_t newWidth, int32_t newHeight, 
     return 1;
 }
 
+int Resample_FillOne(const DibInfoHeader *header, uint8_t *dstBits, int32_t dstWidth, int32_t dstHeight,
+                     int32_t dstStride, const uint8_t *srcBits) {
+    if (dstBits == nullptr || srcBits == nullptr || dstWidth <= 0 || dstHeight <= 0 || dstStride == 0) return 0;
+    uint32_t colour = uint32_t{srcBits[0]} | uint32_t{srcBits[1]} << 8 | uint32_t{srcBits[2]} << 16;
+    if (header != nullptr) {
+        // The table's length follows from the header itself.
+        const uint32_t bpp = header->biBitCount;
+        uint64_t bytes = header->biSize;
+        if (bpp <= 8)
+            bytes += 4 * uint64_t{header->biClrUsed && header->biClrUsed < (1u << bpp) ? header->biClrUsed : 1u << bpp};
+        else if (header->biCompression == kDibBitFields && header->biSize == 40)
+            bytes += 12;
+        PixelSource source;
+        if (bytes > UINT32_MAX || !PixelSource_FromHeader(header, static_cast<uint32_t>(bytes), &source)) return 0;
+        colour = PixelFetch_ForDepth(&source)(srcBits, 0, &source);
+    }
+    Resample_FillColour(dstBits, dstWidth, dstHeight, dstStride, colour);
+    return 1;
+}
+
 int Resample_Resize24(const DibInfoHeader *srcHeader, uint32_t srcHeaderBytes, const uint8_t *srcBits,
                       int32_t srcStride, int32_t firstColumn, int32_t srcWidth, int32_t srcHeight, uint8_t *dstBits,
                       int32_t dstBitsPerPixel, int32_t dstWidth, int32_t dstHeight, int32_t dstStride) {
@@ -250,9 +270,9 @@ int Resample_Resize24(const DibInfoHeader *srcHeader, uint32_t srcHeaderBytes, c
     for (int32_t y = 0; y < srcHeight; ++y)
         PixelFetch_Row24(&pixels, Resample_Row(srcBits, srcStride, y), firstColumn, srcWidth,
                          converted.data() + stride24 * static_cast<uint32_t>(y));
-    ResampleRequest request = {dstBits,          dstWidth,  dstHeight,
-                               dstStride,        converted.data(), srcWidth,
-                               srcHeight,        static_cast<int32_t>(stride24), 0};
+    ResampleRequest request = {
+        dstBits, dstWidth, dstHeight, dstStride, converted.data(), srcWidth, srcHeight, static_cast<int32_t>(stride24),
+        0};
     if ((int64_t{srcWidth} + 1) / 2 >= dstWidth && (int64_t{srcHeight} + 1) / 2 >= dstHeight)
         return Resample_IntAverage(&request);
     return Resample_Linear(&request);

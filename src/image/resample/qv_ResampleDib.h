@@ -56,11 +56,17 @@ int Resample_ResolveSize(int32_t srcWidth, int32_t srcHeight, int32_t *width, in
 // shrinking, enlargeCode when either side grows). The result is 24-bit, or
 // of the source's depth when no filtering applies (code 0, or the same
 // size). A top-down source gives a top-down result. 1 done, 0 failed.
-int Resize_Filtered(const DibView *source, int32_t newWidth, int32_t newHeight, int32_t reduceCode,
-                    int32_t enlargeCode, ResampledDib *out);
+int Resize_Filtered(const DibView *source, int32_t newWidth, int32_t newHeight, int32_t reduceCode, int32_t enlargeCode,
+                    ResampledDib *out);
 
 // Nearest neighbour keeping the depth and colour table. 1 done, 0 failed.
 int Resize_Simple(const DibView *source, int32_t newWidth, int32_t newHeight, ResampledDib *out);
+
+// Fills a 24-bit destination with the colour of source pixel 0 read through
+// the header's depth (null header: a 24-bit pixel). The header is a complete
+// packed DIB header with its masks or colour table. 1 done, 0 unreadable.
+int Resample_FillOne(const DibInfoHeader *header, uint8_t *dstBits, int32_t dstWidth, int32_t dstHeight,
+                     int32_t dstStride, const uint8_t *srcBits);
 
 // Scales `srcWidth` pixels from column firstColumn of a source of any
 // supported depth into 24-bit destination pixels: block averages when both

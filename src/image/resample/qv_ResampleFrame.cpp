@@ -7,8 +7,8 @@
 
 bool Resample_CheckArgs(int32_t dstWidth, int32_t dstHeight, int32_t dstStride, const uint8_t *srcBits,
                         int32_t srcWidth, int32_t srcHeight, int32_t srcStride) {
-    return srcBits != nullptr && dstWidth > 0 && dstHeight > 0 && srcWidth > 0 && srcHeight > 0 &&
-           dstStride != 0 && srcStride != 0;
+    return srcBits != nullptr && dstWidth > 0 && dstHeight > 0 && srcWidth > 0 && srcHeight > 0 && dstStride != 0 &&
+           srcStride != 0;
 }
 
 bool Resample_CheckRequest(const ResampleRequest *r) {
@@ -35,8 +35,7 @@ uint32_t Resample_Lcm(uint32_t a, uint32_t b) {
     return lcm > UINT32_MAX ? 0 : static_cast<uint32_t>(lcm);
 }
 
-void Resample_FillColour(uint8_t *dstBits, int32_t dstWidth, int32_t dstHeight, int32_t dstStride,
-                         uint32_t colour) {
+void Resample_FillColour(uint8_t *dstBits, int32_t dstWidth, int32_t dstHeight, int32_t dstStride, uint32_t colour) {
     const uint8_t b = static_cast<uint8_t>(colour), g = static_cast<uint8_t>(colour >> 8),
                   r = static_cast<uint8_t>(colour >> 16);
     uint8_t *first = dstBits;
@@ -101,25 +100,20 @@ int Resample_Dispatch(ResampleRequest *request, int32_t reduceCode, int32_t enla
     const bool enlarging = request->dstWidth > request->srcWidth || request->dstHeight > request->srcHeight;
     const int32_t code = enlarging ? enlargeCode : reduceCode;
     switch (Resample_MethodForCode(code, enlarging)) {
-    case ResampleMethod::Linear:
-        return Resample_Linear(request);
-    case ResampleMethod::AreaEnlarge:
-        return Resample_AreaEnlarge(request);
-    case ResampleMethod::IntAverage:
-        return Resample_IntAverage(request);
-    case ResampleMethod::IntAverageHalf:
-        return Resample_IntAverageHalf(request);
-    case ResampleMethod::Separable: {
-        const ResampleFilterBuilders *filter = Resample_FilterForCode(code);
-        return Resample_Separable(request, filter->enlarge, filter->reduce);
-    }
-    case ResampleMethod::Simple:
-        // Depth-keeping copies are made above the 24-bit level; on 24-bit
-        // pixels they are a nearest-neighbour stretch.
-        return Stretch_Nearest(request->srcBits, request->srcStride, 0, request->srcWidth, request->srcHeight, 24,
-                               request->dstBits, request->dstStride, request->dstWidth, request->dstHeight);
-    case ResampleMethod::AreaAverage:
-        break;
+        case ResampleMethod::Linear: return Resample_Linear(request);
+        case ResampleMethod::AreaEnlarge: return Resample_AreaEnlarge(request);
+        case ResampleMethod::IntAverage: return Resample_IntAverage(request);
+        case ResampleMethod::IntAverageHalf: return Resample_IntAverageHalf(request);
+        case ResampleMethod::Separable: {
+            const ResampleFilterBuilders *filter = Resample_FilterForCode(code);
+            return Resample_Separable(request, filter->enlarge, filter->reduce);
+        }
+        case ResampleMethod::Simple:
+            // Depth-keeping copies are made above the 24-bit level; on 24-bit
+            // pixels they are a nearest-neighbour stretch.
+            return Stretch_Nearest(request->srcBits, request->srcStride, 0, request->srcWidth, request->srcHeight, 24,
+                                   request->dstBits, request->dstStride, request->dstWidth, request->dstHeight);
+        case ResampleMethod::AreaAverage: break;
     }
     return Resample_AreaAverage(request);
 }

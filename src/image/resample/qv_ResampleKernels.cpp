@@ -53,14 +53,10 @@ double Lanczos3(double t) { return WindowedSinc(t, 1.0471975511965976, 3.2898681
 
 // Methods 90 and 100 stop at radius 2 although their windows reach further.
 constexpr FilterKernel kKernels[] = {
-    {kQualityHermite, 1.0, 2, Hermite},
-    {kQualityQuadraticSpline, 1.5, 3, QuadraticSpline},
-    {kQualityCubicSpline, 2.0, 4, CubicSpline},
-    {kQualityMitchell, 2.0, 4, Mitchell},
-    {kQualityCatmullRom, 2.0, 4, CatmullRom},
-    {kQualitySinc225, 2.0, 4, Sinc225},
-    {kQualitySinc25, 2.0, 4, Sinc25},
-    {kQualityLanczos3, 3.0, 6, Lanczos3},
+    {kQualityHermite, 1.0, 2, Hermite},         {kQualityQuadraticSpline, 1.5, 3, QuadraticSpline},
+    {kQualityCubicSpline, 2.0, 4, CubicSpline}, {kQualityMitchell, 2.0, 4, Mitchell},
+    {kQualityCatmullRom, 2.0, 4, CatmullRom},   {kQualitySinc225, 2.0, 4, Sinc225},
+    {kQualitySinc25, 2.0, 4, Sinc25},           {kQualityLanczos3, 3.0, 6, Lanczos3},
 };
 
 // Turns raw kernel values into 16.16 weights. Truncating each rescaled weight
@@ -124,8 +120,8 @@ int BuildWeights(const FilterKernel &kernel, bool enlarge, const ResampleRequest
             const double index = j + static_cast<double>(k);
             // Distances in source pixels when enlarging, in destination
             // pixels (the kernel stretched) when reducing.
-            const double t = enlarge ? std::fabs(centre * s / d - (index + 0.5))
-                                     : std::fabs(centre - (index + 0.5) * d / s);
+            const double t =
+                enlarge ? std::fabs(centre * s / d - (index + 0.5)) : std::fabs(centre - (index + 0.5) * d / s);
             weights[k] = t >= radius ? 0 : static_cast<int32_t>(kernel.value(t) * 65536.0);
             const int64_t clamped = index < 1.0 ? 0 : (index >= s ? src - 1 : static_cast<int64_t>(index));
             offsets[k] = static_cast<int32_t>(horizontal ? 3 * clamped : clamped);
@@ -142,10 +138,12 @@ int BuildWeights(const FilterKernel &kernel, bool enlarge, const ResampleRequest
     return 1;
 }
 
-template <int N> int EnlargeBuilder(const ResampleRequest *r, ResampleWeights *w, int horizontal) {
+template <int N>
+int EnlargeBuilder(const ResampleRequest *r, ResampleWeights *w, int horizontal) {
     return BuildWeights(kKernels[N], true, r, w, horizontal);
 }
-template <int N> int ReduceBuilder(const ResampleRequest *r, ResampleWeights *w, int horizontal) {
+template <int N>
+int ReduceBuilder(const ResampleRequest *r, ResampleWeights *w, int horizontal) {
     return BuildWeights(kKernels[N], false, r, w, horizontal);
 }
 

@@ -11,24 +11,18 @@ using ApplyColumnsFn = int (*)(const ResampleWeights *, const ResampleRequest *)
 
 ApplyRowsFn RowsFor(ResampleSimd level) {
     switch (level) {
-    case ResampleSimd::Avx2:
-        return Filter_ApplyRowsAvx2;
-    case ResampleSimd::Sse2:
-        return Filter_ApplyRowsSse2;
-    case ResampleSimd::Scalar:
-        break;
+        case ResampleSimd::Avx2: return Filter_ApplyRowsAvx2;
+        case ResampleSimd::Sse2: return Filter_ApplyRowsSse2;
+        case ResampleSimd::Scalar: break;
     }
     return Filter_ApplyRows;
 }
 
 ApplyColumnsFn ColumnsFor(ResampleSimd level) {
     switch (level) {
-    case ResampleSimd::Avx2:
-        return Filter_ApplyColumnsAvx2;
-    case ResampleSimd::Sse2:
-        return Filter_ApplyColumnsSse2;
-    case ResampleSimd::Scalar:
-        break;
+        case ResampleSimd::Avx2: return Filter_ApplyColumnsAvx2;
+        case ResampleSimd::Sse2: return Filter_ApplyColumnsSse2;
+        case ResampleSimd::Scalar: break;
     }
     return Filter_ApplyColumns;
 }

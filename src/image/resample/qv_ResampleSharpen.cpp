@@ -5,8 +5,8 @@ const int32_t kResampleSharpenKernel[9] = {-1, -1, -1, -1, 48, -1, -1, -1, -1};
 
 int Resample_Sharpen3x3Bits(const uint8_t *srcBits, int32_t srcStride, uint8_t *dstBits, int32_t dstStride,
                             int32_t width, int32_t height, const int32_t kernel[9]) {
-    if (srcBits == nullptr || dstBits == nullptr || kernel == nullptr || width <= 0 || height <= 0 ||
-        srcStride == 0 || dstStride == 0)
+    if (srcBits == nullptr || dstBits == nullptr || kernel == nullptr || width <= 0 || height <= 0 || srcStride == 0 ||
+        dstStride == 0)
         return 0;
     for (int32_t y = 0; y < height; ++y) {
         // Row 0 is the bottom row, so the kernel's top row meets row y + 1.

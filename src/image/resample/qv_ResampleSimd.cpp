@@ -53,14 +53,9 @@ ResampleSimd Resample_SetSimd(ResampleSimd level) {
 
 void Linear_BlendRow(const uint8_t *a, const uint8_t *b, uint32_t f, uint8_t *out, int64_t bytes) {
     switch (Resample_GetSimd()) {
-    case ResampleSimd::Avx2:
-        Linear_BlendRowAvx2(a, b, f, out, bytes);
-        return;
-    case ResampleSimd::Sse2:
-        Linear_BlendRowSse2(a, b, f, out, bytes);
-        return;
-    case ResampleSimd::Scalar:
-        break;
+        case ResampleSimd::Avx2: Linear_BlendRowAvx2(a, b, f, out, bytes); return;
+        case ResampleSimd::Sse2: Linear_BlendRowSse2(a, b, f, out, bytes); return;
+        case ResampleSimd::Scalar: break;
     }
     Linear_BlendRowScalar(a, b, f, out, bytes);
 }
@@ -149,9 +144,7 @@ void ColumnTail(const ResampleWeights *w, const ResampleRequest *pass, int32_t y
     }
 }
 
-inline __m128i RoundPack(__m128i s) {
-    return _mm_srai_epi32(_mm_add_epi32(s, _mm_set1_epi32(0x8000)), 16);
-}
+inline __m128i RoundPack(__m128i s) { return _mm_srai_epi32(_mm_add_epi32(s, _mm_set1_epi32(0x8000)), 16); }
 
 // 16 bytes of the pair (a, b) times the weight pair, added to four sums.
 inline void MaddPairs16(__m128i a, __m128i b, __m128i wpair, __m128i acc[4]) {
@@ -275,11 +268,11 @@ constexpr size_t kRowPad = 64;
 // Per destination pixel the taps padded to 4 or a multiple of 8 (zero
 // weights, last offset repeated), as 16-bit low and high halves.
 struct RowTable {
-    int32_t taps = 0;   // padded
+    int32_t taps = 0;  // padded
     bool split = false;
-    ResampleBuffer lo, hi;       // int16_t [count * taps]
-    ResampleBuffer offsets;      // int32_t [count * taps]
-    ResampleBuffer contiguous;   // uint8_t [count]: offsets run 3 bytes apart
+    ResampleBuffer lo, hi;      // int16_t [count * taps]
+    ResampleBuffer offsets;     // int32_t [count * taps]
+    ResampleBuffer contiguous;  // uint8_t [count]: offsets run 3 bytes apart
 
     bool Build(const ResampleWeights *w) {
         split = !FitsInt16(w);
@@ -360,21 +353,20 @@ int RowsSse2(const ResampleRequest *pass, const ResampleWeights *w) {
 // Eight taps of a pixel whose samples are 24 contiguous bytes: each 128-bit
 // lane takes four pixels and sorts them into B0..B3 G0..G3 and R0..R3 as
 // 16-bit values, multiplied by the lane's four weights (stored twice).
-QV_AVX2 inline void ContiguousPixelAvx2(const uint8_t *base, const int16_t *wt, int32_t taps, __m256i *bg,
-                                        __m256i *r) {
-    const __m256i shuffleBG = _mm256_setr_epi8(0, -1, 3, -1, 6, -1, 9, -1, 1, -1, 4, -1, 7, -1, 10, -1, 0, -1, 3, -1,
-                                               6, -1, 9, -1, 1, -1, 4, -1, 7, -1, 10, -1);
-    const __m256i shuffleR = _mm256_setr_epi8(2, -1, 5, -1, 8, -1, 11, -1, -1, -1, -1, -1, -1, -1, -1, -1, 2, -1, 5,
-                                              -1, 8, -1, 11, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+QV_AVX2 inline void ContiguousPixelAvx2(const uint8_t *base, const int16_t *wt, int32_t taps, __m256i *bg, __m256i *r) {
+    const __m256i shuffleBG = _mm256_setr_epi8(0, -1, 3, -1, 6, -1, 9, -1, 1, -1, 4, -1, 7, -1, 10, -1, 0, -1, 3, -1, 6,
+                                               -1, 9, -1, 1, -1, 4, -1, 7, -1, 10, -1);
+    const __m256i shuffleR = _mm256_setr_epi8(2, -1, 5, -1, 8, -1, 11, -1, -1, -1, -1, -1, -1, -1, -1, -1, 2, -1, 5, -1,
+                                              8, -1, 11, -1, -1, -1, -1, -1, -1, -1, -1, -1);
     __m256i accBG = _mm256_setzero_si256(), accR = _mm256_setzero_si256();
     for (int32_t k = 0; k < taps; k += 8, base += 24, wt += 8) {
-        const __m256i px = _mm256_inserti128_si256(
-            _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(base))),
-            _mm_loadu_si128(reinterpret_cast<const __m128i *>(base + 12)), 1);
+        const __m256i px =
+            _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(base))),
+                                    _mm_loadu_si128(reinterpret_cast<const __m128i *>(base + 12)), 1);
         const __m128i w8 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(wt));
         // Lane 0: w0..w3 twice; lane 1: w4..w7 twice.
-        const __m256i wv = _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_unpacklo_epi64(w8, w8)),
-                                                   _mm_unpackhi_epi64(w8, w8), 1);
+        const __m256i wv =
+            _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_unpacklo_epi64(w8, w8)), _mm_unpackhi_epi64(w8, w8), 1);
         accBG = _mm256_add_epi32(accBG, _mm256_madd_epi16(_mm256_shuffle_epi8(px, shuffleBG), wv));
         accR = _mm256_add_epi32(accR, _mm256_madd_epi16(_mm256_shuffle_epi8(px, shuffleR), wv));
     }
@@ -384,15 +376,14 @@ QV_AVX2 inline void ContiguousPixelAvx2(const uint8_t *base, const int16_t *wt, 
 
 // Two destination pixels of at most four contiguous taps, one per 128-bit
 // lane: per lane the sums (B, G, R, 0).
-QV_AVX2 inline __m256i PixelPairAvx2(const uint8_t *base0, const uint8_t *base1, const int16_t *w0,
-                                     const int16_t *w1) {
-    const __m256i shuffleBG = _mm256_setr_epi8(0, -1, 3, -1, 6, -1, 9, -1, 1, -1, 4, -1, 7, -1, 10, -1, 0, -1, 3, -1,
-                                               6, -1, 9, -1, 1, -1, 4, -1, 7, -1, 10, -1);
-    const __m256i shuffleR = _mm256_setr_epi8(2, -1, 5, -1, 8, -1, 11, -1, -1, -1, -1, -1, -1, -1, -1, -1, 2, -1, 5,
-                                              -1, 8, -1, 11, -1, -1, -1, -1, -1, -1, -1, -1, -1);
-    const __m256i px = _mm256_inserti128_si256(
-        _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(base0))),
-        _mm_loadu_si128(reinterpret_cast<const __m128i *>(base1)), 1);
+QV_AVX2 inline __m256i PixelPairAvx2(const uint8_t *base0, const uint8_t *base1, const int16_t *w0, const int16_t *w1) {
+    const __m256i shuffleBG = _mm256_setr_epi8(0, -1, 3, -1, 6, -1, 9, -1, 1, -1, 4, -1, 7, -1, 10, -1, 0, -1, 3, -1, 6,
+                                               -1, 9, -1, 1, -1, 4, -1, 7, -1, 10, -1);
+    const __m256i shuffleR = _mm256_setr_epi8(2, -1, 5, -1, 8, -1, 11, -1, -1, -1, -1, -1, -1, -1, -1, -1, 2, -1, 5, -1,
+                                              8, -1, 11, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    const __m256i px =
+        _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(base0))),
+                                _mm_loadu_si128(reinterpret_cast<const __m128i *>(base1)), 1);
     const __m128i a = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(w0));
     const __m128i b = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(w1));
     const __m256i wv =

@@ -33,7 +33,10 @@ public:
         data_ = nullptr;
     }
     uint8_t *data() const { return data_; }
-    template <typename T> T *as() const { return reinterpret_cast<T *>(data_); }
+    template <typename T>
+    T *as() const {
+        return reinterpret_cast<T *>(data_);
+    }
 
 private:
     uint8_t *data_ = nullptr;
@@ -57,9 +60,9 @@ int Resample_FillFromOnePixel(ResampleRequest *request);
 // horizontal pass and row indexes for the vertical pass.
 struct ResampleWeights {
     int32_t taps = 0;
-    int32_t count = 0;         // destination pixels
-    ResampleBuffer weights;    // int32_t [count * taps]
-    ResampleBuffer offsets;    // int32_t [count * taps]
+    int32_t count = 0;       // destination pixels
+    ResampleBuffer weights;  // int32_t [count * taps]
+    ResampleBuffer offsets;  // int32_t [count * taps]
     int32_t *Weights() const { return weights.as<int32_t>(); }
     int32_t *Offsets() const { return offsets.as<int32_t>(); }
 };

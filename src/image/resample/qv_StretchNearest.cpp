@@ -39,53 +39,52 @@ bool NearestAxis(int64_t src, int64_t dst, int32_t *map) {
 
 void StretchRow(const uint8_t *in, const int32_t *map, int32_t width, int32_t first, int32_t bpp, uint8_t *out) {
     switch (bpp) {
-    case 1: {
-        // Eight destination pixels per byte, bit 7 first; a partial last
-        // byte repeats the last pixel into its unused bits.
-        for (int32_t i = 0; i < width; i += 8) {
-            uint32_t byte = 0;
-            for (int32_t k = 0; k < 8; ++k) {
-                const int64_t x = int64_t{first} + map[i + k < width ? i + k : width - 1];
-                byte |= ((in[x >> 3] >> (7 - (x & 7))) & 1u) << (7 - k);
-            }
-            out[i >> 3] = static_cast<uint8_t>(byte);
-        }
-        return;
-    }
-    case 4:
-        for (int32_t i = 0; i < width; i += 2) {
-            uint32_t byte = 0;
-            for (int32_t k = 0; k < 2; ++k) {
-                const int64_t x = int64_t{first} + map[i + k < width ? i + k : width - 1];
-                const uint32_t v = (x & 1) ? (in[x >> 1] & 0x0F) : (in[x >> 1] >> 4);
-                byte |= v << (4 - 4 * k);
-            }
-            out[i >> 1] = static_cast<uint8_t>(byte);
-        }
-        return;
-    default: {
-        const size_t n = static_cast<size_t>(bpp / 8);
-        const uint8_t *base = in + static_cast<size_t>(first) * n;
-        if (n == 3) {
-            for (int32_t i = 0; i < width; ++i, out += 3) {
-                const uint8_t *p = base + 3 * static_cast<size_t>(map[i]);
-                out[0] = p[0];
-                out[1] = p[1];
-                out[2] = p[2];
+        case 1: {
+            // Eight destination pixels per byte, bit 7 first; a partial last
+            // byte repeats the last pixel into its unused bits.
+            for (int32_t i = 0; i < width; i += 8) {
+                uint32_t byte = 0;
+                for (int32_t k = 0; k < 8; ++k) {
+                    const int64_t x = int64_t{first} + map[i + k < width ? i + k : width - 1];
+                    byte |= ((in[x >> 3] >> (7 - (x & 7))) & 1u) << (7 - k);
+                }
+                out[i >> 3] = static_cast<uint8_t>(byte);
             }
             return;
         }
-        for (int32_t i = 0; i < width; ++i, out += n) std::memcpy(out, base + n * static_cast<size_t>(map[i]), n);
-        return;
-    }
+        case 4:
+            for (int32_t i = 0; i < width; i += 2) {
+                uint32_t byte = 0;
+                for (int32_t k = 0; k < 2; ++k) {
+                    const int64_t x = int64_t{first} + map[i + k < width ? i + k : width - 1];
+                    const uint32_t v = (x & 1) ? (in[x >> 1] & 0x0F) : (in[x >> 1] >> 4);
+                    byte |= v << (4 - 4 * k);
+                }
+                out[i >> 1] = static_cast<uint8_t>(byte);
+            }
+            return;
+        default: {
+            const size_t n = static_cast<size_t>(bpp / 8);
+            const uint8_t *base = in + static_cast<size_t>(first) * n;
+            if (n == 3) {
+                for (int32_t i = 0; i < width; ++i, out += 3) {
+                    const uint8_t *p = base + 3 * static_cast<size_t>(map[i]);
+                    out[0] = p[0];
+                    out[1] = p[1];
+                    out[2] = p[2];
+                }
+                return;
+            }
+            for (int32_t i = 0; i < width; ++i, out += n) std::memcpy(out, base + n * static_cast<size_t>(map[i]), n);
+            return;
+        }
     }
 }
 
 }  // namespace
 
-int Stretch_Nearest(const uint8_t *srcBits, int32_t srcStride, int32_t firstColumn, int32_t srcWidth,
-                    int32_t srcHeight, int32_t bitsPerPixel, uint8_t *dstBits, int32_t dstStride, int32_t dstWidth,
-                    int32_t dstHeight) {
+int Stretch_Nearest(const uint8_t *srcBits, int32_t srcStride, int32_t firstColumn, int32_t srcWidth, int32_t srcHeight,
+                    int32_t bitsPerPixel, uint8_t *dstBits, int32_t dstStride, int32_t dstWidth, int32_t dstHeight) {
     if (dstBits == nullptr || firstColumn < 0 ||
         !Resample_CheckArgs(dstWidth, dstHeight, dstStride, srcBits, srcWidth, srcHeight, srcStride))
         return 0;
