@@ -1,0 +1,8 @@
+# References of the resampling benchmark: libvips and ImageMagick's core
+# library, from Debian's development packages, used here only.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(QV_VIPS REQUIRED IMPORTED_TARGET vips)
+pkg_check_modules(QV_MAGICKCORE REQUIRED IMPORTED_TARGET MagickCore)
+target_link_libraries(${name} PRIVATE PkgConfig::QV_VIPS PkgConfig::QV_MAGICKCORE)
+# ImageMagick reads its resource limits from this folder (see main()).
+target_compile_definitions(${name} PRIVATE QV_MAGICK_POLICY_DIR="${CMAKE_CURRENT_SOURCE_DIR}/resample_magick")
