@@ -1,5 +1,7 @@
 #include "other/qv_Settings.h"
 
+#include "image/resample/qv_Resample.h"
+
 #include <cstring>
 
 #include "other/qv_OptTable.h"
@@ -217,14 +219,9 @@ int Opt_GetZoomQuality(int mode, int reducing) {
     return g_settings.zoomQuality[reducing ? mode : mode + kZoomModes];
 }
 
-int Zoom_QualityToMethod(int reducing, int index) {
-    if (index == 1) return reducing ? 31 : 10;
-    if (index == 2) return 20;
-    if (index >= 3 && index <= 10) return 10 * (index + 1);
-    return 0;
+int Zoom_MethodForMode(int mode, int reducing) {
+    return Zoom_QualityToMethod(Opt_GetZoomQuality(mode, reducing), reducing != 0);
 }
-
-int Zoom_MethodForMode(int mode, int reducing) { return Zoom_QualityToMethod(reducing, Opt_GetZoomQuality(mode, reducing)); }
 
 int Opt_IsInfoTextShown() {
     if (g_settings.option[kOptFullScreen]) return g_settings.option[kOptInfoFull];

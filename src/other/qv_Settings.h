@@ -166,7 +166,6 @@ int32_t Opt_RotateFromMenu(int32_t key, int toValue);
 
 int32_t Opt_GetSortType();
 int Opt_GetZoomQuality(int mode, int reducing);
-int Zoom_QualityToMethod(int reducing, int index);
 int Zoom_MethodForMode(int mode, int reducing);
 int Opt_IsInfoTextShown();
 

@@ -2,6 +2,8 @@
 // writing configuration values through it.
 #include <gtest/gtest.h>
 
+#include "image/resample/qv_Resample.h"
+
 #include <climits>
 #include <cstring>
 #include <map>
@@ -223,10 +225,10 @@ TEST_F(OptionTable, MenuMaps) {
     EXPECT_EQ(Opt_ShowModeFromMenu(99, 0), 41026);
     EXPECT_EQ(Opt_FitTypeFromMenu(12345, 1), 0);
     EXPECT_EQ(Opt_RotateFromMenu(41068, 1), 7);
-    EXPECT_EQ(Zoom_QualityToMethod(1, 1), 31);
-    EXPECT_EQ(Zoom_QualityToMethod(0, 1), 10);
-    EXPECT_EQ(Zoom_QualityToMethod(0, 10), 110);
-    EXPECT_EQ(Zoom_QualityToMethod(0, 11), 0);
+    EXPECT_EQ(Zoom_QualityToMethod(1, true), 31);
+    EXPECT_EQ(Zoom_QualityToMethod(1, false), 10);
+    EXPECT_EQ(Zoom_QualityToMethod(10, false), 110);
+    EXPECT_EQ(Zoom_QualityToMethod(11, false), 0);
 }
 
 TEST_F(OptionTable, ReadingValuesTable) {
