@@ -17,15 +17,6 @@ uint32_t ReadU32(const void *p) {
     return v;
 }
 
-bool LegalDepthCompression(int32_t depth, uint32_t compression) {
-    switch (compression) {
-    case kDibRgb: return depth == 1 || depth == 4 || depth == 8 || depth == 16 || depth == 24 || depth == 32;
-    case kDibRle8: return depth == 8;
-    case kDibRle4: return depth == 4;
-    case kDibBitFields: return depth == 16 || depth == 32;
-    default: return false;
-    }
-}
 
 // Offset of the colour table from the start of the packed DIB.
 uint32_t TableOffset(const DibFields &f) {
@@ -36,6 +27,16 @@ uint32_t TableOffset(const DibFields &f) {
 uint32_t EntryBytes(const DibFields &f) { return f.kind == kDibKindCore ? 3 : 4; }
 
 }  // namespace
+
+bool LegalDepthCompression(int32_t depth, uint32_t compression) {
+    switch (compression) {
+    case kDibRgb: return depth == 1 || depth == 4 || depth == 8 || depth == 16 || depth == 24 || depth == 32;
+    case kDibRle8: return depth == 8;
+    case kDibRle4: return depth == 4;
+    case kDibBitFields: return depth == 16 || depth == 32;
+    default: return false;
+    }
+}
 
 uint32_t Dib_IsKnownHeaderSize(uint32_t size) {
     switch (size) {

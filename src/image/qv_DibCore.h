@@ -106,3 +106,7 @@ inline uint8_t *Dib_RowFromTop(uint8_t *bits, uint32_t stride, int32_t signedHei
     const int64_t stored = signedHeight < 0 ? y : rows - 1 - y;
     return bits + uint64_t(stored) * stride;
 }
+
+// Depth and compression pairs a DIB may have: compression 0 with 1, 4, 8, 16,
+// 24 or 32 bits, RLE8 with 8, RLE4 with 4, bit fields with 16 or 32.
+bool LegalDepthCompression(int32_t depth, uint32_t compression);

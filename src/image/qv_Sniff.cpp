@@ -42,13 +42,7 @@ bool Bmp_IsValidFileHeader(const uint8_t *head) {
     const uint16_t depth = U16(h + 14);
     const uint32_t compression = U32(h + 16);
     if (width <= 0 || height == 0) return false;
-    switch (compression) {
-    case kDibRgb: return depth == 1 || depth == 4 || depth == 8 || depth == 16 || depth == 24 || depth == 32;
-    case kDibRle8: return depth == 8;
-    case kDibRle4: return depth == 4;
-    case kDibBitFields: return depth == 16 || depth == 32;
-    default: return false;
-    }
+    return LegalDepthCompression(depth, compression);
 }
 
 int Format_SniffBytes(const uint8_t *head) {
