@@ -285,6 +285,7 @@ private:
     bool Transform(const RowSource &src);
     template <bool kCount>
     void CodeScan(const ScanSpec &s, ScanCoder<kCount> &coder, JpegBitWriter *w);
+    void FlattenPadding();
     void WriteMarker(uint8_t m, const uint8_t *payload, size_t n);
     void WriteHeaders(bool progressive);
     void WriteHuffman(const ScanSpec &s, uint32_t (*dcFreq)[256], uint32_t (*acFreq)[256]);
@@ -369,6 +370,27 @@ bool Encoder::Transform(const RowSource &src) {
         }
     }
     return true;
+}
+
+// Blocks that only pad the last MCUs are never shown: make them flat, with
+// the DC of the block coded just before them (the last real one to the left,
+// or the last of the MCU's row above), so their DC differences are zero.
+void Encoder::FlattenPadding() {
+    for (int i = 0; i < ncomp_; ++i) {
+        EncComponent &c = comp_[i];
+        const int realBw = ((width_ * c.h + hmax_ - 1) / hmax_ + 7) / 8;
+        const int realBh = ((height_ * c.v + vmax_ - 1) / vmax_ + 7) / 8;
+        auto block = [&](int bx, int by) { return c.coefs.get() + (static_cast<size_t>(by) * c.bw + bx) * 64; };
+        for (int by = 0; by < c.bh; ++by)
+            for (int bx = 0; bx < c.bw; ++bx) {
+                if (bx < realBw && by < realBh) continue;
+                const int16_t dc =
+                    by < realBh ? block(realBw - 1, by)[0] : block(bx / c.h * c.h + c.h - 1, by - 1)[0];
+                int16_t *b = block(bx, by);
+                std::memset(b, 0, 64 * sizeof(int16_t));
+                b[0] = dc;
+            }
+    }
 }
 
 template <bool kCount>
@@ -493,6 +515,7 @@ bool Encoder::Run(const Picture &picture, int quality, bool progressive, ByteBuf
     Jpeg_ScaleQuant(kJpegStdLumaQuant, quality, quant_[0]);
     Jpeg_ScaleQuant(kJpegStdChromaQuant, quality, quant_[1]);
     if (!Transform(src)) return false;
+    FlattenPadding();
 
     WriteHeaders(progressive);
     const ScanSpec *script;
