@@ -89,7 +89,9 @@ void Jpeg_YcckToBgr(const uint8_t *y, const uint8_t *cb, const uint8_t *cr, cons
         uint8_t px[3];
         YccPixel(y[i], cb[i], cr[i], px);
         const int kk = k[i];
-        for (int j = 0; j < 3; ++j) bgr[j] = static_cast<uint8_t>((px[j] * kk + 127) / 255);
+        // YCCK carries the inverted inks as YCbCr: 255 minus the colour is
+        // the stored ink, as in a plain Adobe CMYK file.
+        for (int j = 0; j < 3; ++j) bgr[j] = static_cast<uint8_t>(((255 - px[j]) * kk + 127) / 255);
     }
 }
 

@@ -62,7 +62,7 @@ private:
     int ReadScanHeader(const uint8_t *p, size_t n, Scan *scan);
     int Prepare(bool topDown);
     int DecodeScan(const Scan &scan);
-    bool Restart(Scan const &scan);
+    int Restart(const Scan &scan, int expected);
     void DecodeMcuStreaming(const Scan &scan, int mx, int my);
     void FillMcuGrey(const Scan &scan, int mx, int my);
     bool DecodeBlockProgressive(const Scan &scan, Component &c, int16_t *blk);
@@ -109,7 +109,7 @@ bool Decoder::NextMarker(uint8_t *marker) {
             continue;
         }
         p_ += 2;
-        if (m == 0 || (m >= 0xD0 && m <= 0xD7)) continue;
+        if (m < 0xC0 || (m >= 0xD0 && m <= 0xD7)) continue;
         *marker = m;
         return true;
     }
@@ -441,22 +441,32 @@ bool Decoder::DecodeBlockProgressive(const Scan &scan, Component &c, int16_t *bl
     return true;
 }
 
-// At a restart interval: find the marker and start afresh. False when the
+// At a restart interval: find the restart marker numbered `expected` and
+// start afresh after it. Returns how many intervals were lost (a marker one
+// or two numbers further on means intervals went missing), or -1 when the
 // scan's data has ended (another marker or the end of the file).
-bool Decoder::Restart(const Scan &scan) {
+int Decoder::Restart(const Scan &scan, int expected) {
     const uint8_t *p = br_.Position();
     while (p + 1 < end_) {
         if (p[0] == 0xFF && p[1] >= 0xD0 && p[1] <= 0xD7) {
-            br_.SetPosition(p + 2);
-            for (int i = 0; i < scan.count; ++i) comp_[scan.comp[i]].pred = 0;
-            eobrun_ = 0;
-            return true;
+            const int lost = (p[1] - 0xD0 - expected) & 7;
+            // Other numbers are stray bytes of damaged data: keep looking.
+            if (lost <= 2) {
+                br_.SetPosition(p + 2);
+                for (int i = 0; i < scan.count; ++i) comp_[scan.comp[i]].pred = 0;
+                eobrun_ = 0;
+                return lost;
+            }
+            p += 2;
+            continue;
         }
-        if (p[0] == 0xFF && p[1] != 0 && p[1] != 0xFF) break;
+        // Only a real marker ends the scan; 0xFF followed by a byte below
+        // 0xC0 is damage, skipped like any other.
+        if (p[0] == 0xFF && p[1] >= 0xC0 && p[1] != 0xFF) break;
         ++p;
     }
     br_.SetPosition(p);
-    return false;
+    return -1;
 }
 
 int Decoder::DecodeScan(const Scan &scan) {
@@ -467,13 +477,21 @@ int Decoder::DecodeScan(const Scan &scan) {
     const Component &first = comp_[scan.comp[0]];
     const int mcusX = interleaved ? mcusX_ : CeilDiv(first.realW, 8);
     const int mcusY = interleaved ? mcusY_ : CeilDiv(first.realH, 8);
-    int restartLeft = restartInterval_;
+    int restartLeft = restartInterval_, expectedRestart = 0, lostIntervals = 0;
     bool live = true;
     for (int my = 0; my < mcusY; ++my) {
         for (int mx = 0; mx < mcusX; ++mx) {
             if (restartInterval_) {
                 if (restartLeft == 0) {
-                    live = Restart(scan);
+                    if (lostIntervals > 0) {
+                        // The reader already waits after a later marker.
+                        live = --lostIntervals == 0;
+                    } else {
+                        lostIntervals = Restart(scan, expectedRestart);
+                        live = lostIntervals == 0;
+                        if (lostIntervals < 0) lostIntervals = 0;
+                    }
+                    expectedRestart = (expectedRestart + 1) & 7;
                     restartLeft = restartInterval_;
                 }
                 --restartLeft;
@@ -609,7 +627,6 @@ int Decoder::Run(bool topDown, Picture **out, const char **message) {
     int status = kJpegOk;
     while (status == kJpegOk && NextMarker(&marker)) {
         if (marker == 0xD9) break;  // EOI
-        if (marker == 0x01) continue;
         const uint8_t *seg;
         size_t n;
         if (!Segment(&seg, &n)) break;  // cut inside a segment

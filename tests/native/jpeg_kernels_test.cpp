@@ -127,4 +127,17 @@ TEST(JpegColour, YccConversionEqualsScalarAndKnownColours) {
     EXPECT_GE(px[2], 253);
 }
 
+TEST(JpegColour, InvertedInksTimesBlack) {
+    // Stored inverted: 255 is no ink. No ink and no black is white; full
+    // black is black whatever the inks; half black halves the colour.
+    const uint8_t c[3] = {255, 255, 0}, m[3] = {255, 0, 255}, y[3] = {255, 128, 0}, k[3] = {255, 0, 128};
+    uint8_t bgr[9];
+    Jpeg_CmykToBgr(c, m, y, k, 3, bgr);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(bgr[i], 255);
+    for (int i = 3; i < 6; ++i) EXPECT_EQ(bgr[i], 0);
+    EXPECT_EQ(bgr[6], 0);
+    EXPECT_EQ(bgr[7], 128);
+    EXPECT_EQ(bgr[8], 0);
+}
+
 }  // namespace

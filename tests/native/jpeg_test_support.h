@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "jpeg_codec.h"
 #include "picture.h"
 
@@ -21,7 +23,14 @@ struct Raster {
     Bytes pixels;  // R,G,B order (as in PPM)
 };
 
-inline std::string OutPath(const std::string &name) { return std::string(QV_TEST_OUTPUT) + "/" + name; }
+// Tests run as parallel processes: each names its files after itself.
+inline std::string OutPath(const std::string &name) {
+    const ::testing::TestInfo *t = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string prefix = t ? std::string(t->test_suite_name()) + "." + t->name() : "jpeg";
+    for (char &c : prefix)
+        if (c == '/') c = '_';
+    return std::string(QV_TEST_OUTPUT) + "/" + prefix + "_" + name;
+}
 
 inline bool ReadFile(const std::string &path, Bytes *out) {
     FILE *f = std::fopen(path.c_str(), "rb");
@@ -95,7 +104,7 @@ inline bool ReadPnm(const std::string &path, Raster *r) {
 }
 
 // Runs a shell command; its stderr goes to `errPath` when given.
-inline int Run(const std::string &cmd, const std::string &errPath = "") {
+inline int RunTool(const std::string &cmd, const std::string &errPath = "") {
     const std::string full = cmd + (errPath.empty() ? " 2>/dev/null" : " 2>" + errPath);
     return std::system(full.c_str());
 }
