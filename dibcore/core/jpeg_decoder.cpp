@@ -28,7 +28,7 @@ struct Component {
     int dcTable = 0, acTable = 0;
     int pred = 0;
     bool quantLatched = false;
-    uint16_t quantZigzag[64 + 16];  // dequantisation in zigzag order
+    uint16_t quantZigzag[64 + 16] = {};  // dequantisation in zigzag order
     size_t stride = 0;
     HeapArray<uint8_t> plane;
     HeapArray<int16_t> coefs;  // 64 per block, natural order, not dequantised
@@ -80,7 +80,7 @@ private:
     Component comp_[4];
     uint16_t quant_[4][64] = {};
     bool quantDefined_[4] = {};
-    JpegHuffTable dc_[4], ac_[4];
+    JpegHuffTable dc_[4] = {}, ac_[4] = {};
     int restartInterval_ = 0;
     bool jfif_ = false, adobe_ = false;
     int adobeTransform_ = -1;

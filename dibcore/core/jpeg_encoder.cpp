@@ -163,24 +163,31 @@ public:
     void BaselineBlock(const int16_t *z, int &pred, int dcTable, int acTable) {
         Dc(z[0] - pred, dcTable);
         pred = z[0];
-        int run = 0;
-        for (int k = 1; k < 64; ++k) {
-            const int v = z[k];
-            if (v == 0) {
-                ++run;
-                continue;
-            }
+        // Walk only the coefficients that are not zero.
+        uint64_t mask = Jpeg_NonzeroMask(z) & ~uint64_t{1};
+        int last = 0;
+        const JpegHuffCode *code = kCount ? nullptr : &ac_[acTable];
+        while (mask) {
+            const int k = __builtin_ctzll(mask);
+            mask &= mask - 1;
+            int run = k - last - 1;
+            last = k;
             while (run > 15) {
                 Symbol(true, acTable, 0xF0);
                 run -= 16;
             }
+            const int v = z[k];
             const uint32_t a = static_cast<uint32_t>(v < 0 ? -v : v);
             const int n = BitLength(a);
-            Symbol(true, acTable, (run << 4) | n);
-            Bits(static_cast<uint32_t>(v < 0 ? v - 1 : v), n);
-            run = 0;
+            const int symbol = (run << 4) | n;
+            if (kCount) {
+                acFreq_[acTable][symbol]++;
+            } else {
+                const uint32_t bits = static_cast<uint32_t>(v < 0 ? v - 1 : v) & ((1u << n) - 1);
+                w_->Put((uint32_t{code->code[symbol]} << n) | bits, code->size[symbol] + n);
+            }
         }
-        if (run) Symbol(true, acTable, 0);
+        if (last != 63) Symbol(true, acTable, 0);
     }
 
     void EmitEobRun(int table) {

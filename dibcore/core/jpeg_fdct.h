@@ -9,15 +9,30 @@
 namespace dibcore {
 
 struct JpegDivisors {
-    uint32_t reciprocal[64];  // natural order: ceil(2^32 / (8 q))
-    uint16_t half[64];        // (8 q) / 2, the rounding term
+    // Natural order. The scalar path divides by ceil(2^32 / (8 q)); the SIMD
+    // path by a 16-bit reciprocal and a per-lane shift done as a second
+    // multiplication. Both are exact for every magnitude the transform gives.
+    uint32_t reciprocal[64];
+    alignas(16) uint16_t half[64];  // (8 q) / 2, the rounding term
+    alignas(16) uint16_t reciprocal16[64];
+    alignas(16) uint16_t shiftScale[64];
 };
 
 // `quantZigzag`: 1..255 (or up to 65535) per coefficient, zigzag order.
 void Jpeg_MakeDivisors(const uint16_t *quantZigzag, JpegDivisors *d);
 
 // Transforms 8 rows of 8 samples (`stride` apart) and writes the quantised
-// coefficients in zigzag order.
-void Jpeg_FdctQuantize(const uint8_t *in, ptrdiff_t stride, const JpegDivisors &d, int16_t *outZigzag);
+// coefficients in zigzag order. The SSE2 path equals the scalar one bit for
+// bit.
+void Jpeg_FdctQuantizeScalar(const uint8_t *in, ptrdiff_t stride, const JpegDivisors &d, int16_t *outZigzag);
+void Jpeg_FdctQuantizeSse2(const uint8_t *in, ptrdiff_t stride, const JpegDivisors &d, int16_t *outZigzag);
+
+inline void Jpeg_FdctQuantize(const uint8_t *in, ptrdiff_t stride, const JpegDivisors &d, int16_t *outZigzag) {
+#if defined(__SSE2__)
+    Jpeg_FdctQuantizeSse2(in, stride, d, outZigzag);
+#else
+    Jpeg_FdctQuantizeScalar(in, stride, d, outZigzag);
+#endif
+}
 
 }  // namespace dibcore

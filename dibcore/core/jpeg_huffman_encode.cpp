@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace dibcore {
 
 void Jpeg_OptimalHuffman(const uint32_t freqIn[256], JpegHuffCode *out) {
@@ -72,23 +76,44 @@ void Jpeg_OptimalHuffman(const uint32_t freqIn[256], JpegHuffCode *out) {
     }
 }
 
-void JpegBitWriter::Drain() {
-    uint8_t bytes[16];
-    int n = 0;
-    while (count_ >= 8) {
-        const uint8_t b = static_cast<uint8_t>(acc_ >> (count_ - 8));
-        count_ -= 8;
-        bytes[n++] = b;
-        if (b == 0xFF) bytes[n++] = 0;
-    }
-    acc_ &= (uint64_t{1} << count_) - 1;
-    out_->Append(bytes, static_cast<size_t>(n));
+void JpegBitWriter::Spill() {
+    out_->Append(buf_, pos_);
+    pos_ = 0;
 }
 
 void JpegBitWriter::Flush() {
     const int pad = (8 - (count_ & 7)) & 7;
-    if (pad) Put((1u << pad) - 1, pad);
-    if (count_ > 0) Drain();
+    if (pad) {
+        acc_ = (acc_ << pad) | ((1u << pad) - 1);
+        count_ += pad;
+    }
+    if (pos_ > sizeof buf_ - 16) Spill();
+    while (count_ >= 8) {
+        count_ -= 8;
+        const uint8_t b = static_cast<uint8_t>(acc_ >> count_);
+        buf_[pos_++] = b;
+        if (b == 0xFF) buf_[pos_++] = 0;
+    }
+    acc_ = 0;
+    Spill();
+}
+
+uint64_t Jpeg_NonzeroMask(const int16_t *z) {
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    uint64_t zeros = 0;
+    for (int i = 0; i < 4; ++i) {
+        const __m128i a = _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i *>(z + 16 * i)), zero);
+        const __m128i b = _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i *>(z + 16 * i + 8)), zero);
+        zeros |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(a, b)))) << (16 * i);
+    }
+    return ~zeros;
+#else
+    uint64_t m = 0;
+    for (int k = 0; k < 64; ++k)
+        if (z[k]) m |= uint64_t{1} << k;
+    return m;
+#endif
 }
 
 }  // namespace dibcore

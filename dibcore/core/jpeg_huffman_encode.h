@@ -3,6 +3,7 @@
 // stuffs zeros after 0xFF.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "bytes.h"
@@ -20,23 +21,47 @@ struct JpegHuffCode {
 // Builds the best code for `freq` (symbols with count 0 get no code).
 void Jpeg_OptimalHuffman(const uint32_t freq[256], JpegHuffCode *out);
 
+// Which of the 64 coefficients (zigzag order) are not zero, bit k for k.
+uint64_t Jpeg_NonzeroMask(const int16_t *zigzag);
+
 class JpegBitWriter {
 public:
     explicit JpegBitWriter(ByteBuffer *out) : out_(out) {}
+    // n in 1..32 bits; the value's bits above n are ignored.
     inline void Put(uint32_t bits, int n) {
-        acc_ = (acc_ << n) | (bits & ((1u << n) - 1));
+        acc_ = (acc_ << n) | (bits & (0xFFFFFFFFu >> (32 - n)));
         count_ += n;
-        if (count_ >= 32) Drain();
+        if (count_ >= 32) Drain32();
     }
-    // Pads the last byte with one bits.
+    // Pads the last byte with one bits and hands everything to the buffer.
     void Flush();
     bool ok() const { return !out_->failed(); }
 
 private:
-    void Drain();
+    inline void Drain32() {
+        count_ -= 32;
+        const uint32_t w = static_cast<uint32_t>(acc_ >> count_);
+        if (pos_ > sizeof buf_ - 8) Spill();
+        // Bytes of 0xFF need a stuffed zero after them; most words have none.
+        const uint32_t x = ~w;
+        if (((x - 0x01010101u) & ~x & 0x80808080u) == 0) {
+            buf_[pos_] = uint8_t(w >> 24), buf_[pos_ + 1] = uint8_t(w >> 16);
+            buf_[pos_ + 2] = uint8_t(w >> 8), buf_[pos_ + 3] = uint8_t(w);
+            pos_ += 4;
+        } else {
+            for (int shift = 24; shift >= 0; shift -= 8) {
+                const uint8_t b = uint8_t(w >> shift);
+                buf_[pos_++] = b;
+                if (b == 0xFF) buf_[pos_++] = 0;
+            }
+        }
+    }
+    void Spill();
     ByteBuffer *out_;
     uint64_t acc_ = 0;
     int count_ = 0;
+    size_t pos_ = 0;
+    uint8_t buf_[8192];
 };
 
 }  // namespace dibcore

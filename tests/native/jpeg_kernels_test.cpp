@@ -141,3 +141,55 @@ TEST(JpegColour, InvertedInksTimesBlack) {
 }
 
 }  // namespace
+
+#include "jpeg_fdct.h"
+#include "jpeg_tables.h"
+
+namespace {
+
+TEST(JpegFdct, Sse2EqualsScalarForEveryQuality) {
+    std::mt19937 rng(3);
+    for (int quality : {1, 10, 50, 75, 90, 97, 100}) {
+        for (const uint8_t *base : {kJpegStdLumaQuant, kJpegStdChromaQuant}) {
+            uint16_t q[64];
+            Jpeg_ScaleQuant(base, quality, q);
+            JpegDivisors d;
+            Jpeg_MakeDivisors(q, &d);
+            for (int n = 0; n < 400; ++n) {
+                uint8_t px[8 * 13];
+                const int kind = n % 4;  // noise, flat extremes, edges, smooth
+                for (int i = 0; i < 8 * 13; ++i) {
+                    const int x = i % 13, y = i / 13;
+                    px[i] = kind == 0   ? uint8_t(rng())
+                            : kind == 1 ? uint8_t(n & 8 ? 255 : 0)
+                            : kind == 2 ? uint8_t((x + y) % 2 ? 255 : 0)
+                                        : uint8_t(100 + 10 * x - 7 * y);
+                }
+                int16_t a[64], b[64];
+                Jpeg_FdctQuantizeScalar(px, 13, d, a);
+                Jpeg_FdctQuantizeSse2(px, 13, d, b);
+                ASSERT_EQ(0, std::memcmp(a, b, sizeof a)) << "quality " << quality << " block " << n;
+            }
+        }
+    }
+}
+
+TEST(JpegFdct, ExactDivisionForEveryDivisorAndMagnitude) {
+    // Quantiser values 1..255 and every magnitude the transform can give,
+    // against plain division.
+    uint16_t q[64];
+    for (int v = 1; v <= 255; v += 64 / 64) {
+        for (int k = 0; k < 64; ++k) q[k] = uint16_t(v);
+        JpegDivisors d;
+        Jpeg_MakeDivisors(q, &d);
+        const uint32_t div = 8u * v;
+        for (uint32_t a = 0; a < 32768; a += 1 + a / 512) {
+            const uint32_t scalar = static_cast<uint32_t>((uint64_t{a} * d.reciprocal[0]) >> 32);
+            const uint32_t simd = ((a * d.reciprocal16[0]) >> 16) * d.shiftScale[0] >> 16;
+            ASSERT_EQ(scalar, a / div) << v << " " << a;
+            ASSERT_EQ(simd, a / div) << v << " " << a;
+        }
+    }
+}
+
+}  // namespace
