@@ -95,6 +95,22 @@ void Jpeg_YcckToBgr(const uint8_t *y, const uint8_t *cb, const uint8_t *cr, cons
     }
 }
 
+void Jpeg_BgrToYccScalar(const uint8_t *s, int n, uint8_t *y, uint8_t *cb, uint8_t *cr) {
+    // 16-bit factors of 0.299, 0.587, 0.114 and of the two colour
+    // differences; +32767 rather than +32768 keeps 128 exactly neutral.
+    for (int x = 0; x < n; ++x, s += 3) {
+        const int32_t B = s[0], G = s[1], R = s[2];
+        y[x] = static_cast<uint8_t>((19595 * R + 38470 * G + 7471 * B + 32768) >> 16);
+        cb[x] = static_cast<uint8_t>((-11059 * R - 21709 * G + 32768 * B + (128 << 16) + 32767) >> 16);
+        cr[x] = static_cast<uint8_t>((32768 * R - 27439 * G - 5329 * B + (128 << 16) + 32767) >> 16);
+    }
+}
+
+void Jpeg_Downsample2x2Scalar(const uint8_t *a, const uint8_t *b, int n, uint8_t *o) {
+    for (int x = 0; x < n; ++x)
+        o[x] = static_cast<uint8_t>((a[2 * x] + a[2 * x + 1] + b[2 * x] + b[2 * x + 1] + 1 + (x & 1)) >> 2);
+}
+
 #if defined(__SSE2__)
 
 namespace {
@@ -208,7 +224,65 @@ void Jpeg_YccToBgrSse2(const uint8_t *y, const uint8_t *cb, const uint8_t *cr, i
     Jpeg_YccToBgrScalar(y + i, cb + i, cr + i, n - i, bgr + 3 * i);
 }
 
+void Jpeg_BgrToYccSse2(const uint8_t *s, int n, uint8_t *y, uint8_t *cb, uint8_t *cr) {
+    const __m128i kYrg = Pair(19595, 16384), kYbg = Pair(7471, 16384), kYg = Pair(38470 - 32768, 0);
+    const __m128i kCb = Pair(-11059, -21709), kCr = Pair(-27439, -5329);
+    const __m128i half = _mm_set1_epi32(32768), offset = _mm_set1_epi32((128 << 16) + 32767);
+    const __m128i zero = _mm_setzero_si128();
+    int x = 0;
+    alignas(16) uint8_t planes[3][8];
+    for (; x + 8 <= n; x += 8, s += 24) {
+        for (int i = 0; i < 8; ++i) planes[0][i] = s[3 * i], planes[1][i] = s[3 * i + 1], planes[2][i] = s[3 * i + 2];
+        const __m128i B = Load8(planes[0]), G = Load8(planes[1]), R = Load8(planes[2]);
+        __m128i yy[2], bb[2], rr[2];
+        for (int h = 0; h < 2; ++h) {
+            const __m128i rg = h ? _mm_unpackhi_epi16(R, G) : _mm_unpacklo_epi16(R, G);
+            const __m128i bg = h ? _mm_unpackhi_epi16(B, G) : _mm_unpacklo_epi16(B, G);
+            const __m128i g0 = h ? _mm_unpackhi_epi16(G, zero) : _mm_unpacklo_epi16(G, zero);
+            const __m128i gb = h ? _mm_unpackhi_epi16(G, B) : _mm_unpacklo_epi16(G, B);
+            const __m128i b32 = h ? _mm_unpackhi_epi16(B, zero) : _mm_unpacklo_epi16(B, zero);
+            const __m128i r32 = h ? _mm_unpackhi_epi16(R, zero) : _mm_unpacklo_epi16(R, zero);
+            yy[h] = _mm_srai_epi32(_mm_add_epi32(_mm_add_epi32(_mm_madd_epi16(rg, kYrg), _mm_madd_epi16(bg, kYbg)),
+                                                 _mm_add_epi32(_mm_madd_epi16(g0, kYg), half)),
+                                   16);
+            bb[h] = _mm_srai_epi32(
+                _mm_add_epi32(_mm_add_epi32(_mm_madd_epi16(rg, kCb), _mm_slli_epi32(b32, 15)), offset), 16);
+            rr[h] = _mm_srai_epi32(
+                _mm_add_epi32(_mm_add_epi32(_mm_madd_epi16(gb, kCr), _mm_slli_epi32(r32, 15)), offset), 16);
+        }
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(y + x),
+                         _mm_packus_epi16(_mm_packs_epi32(yy[0], yy[1]), zero));
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(cb + x),
+                         _mm_packus_epi16(_mm_packs_epi32(bb[0], bb[1]), zero));
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(cr + x),
+                         _mm_packus_epi16(_mm_packs_epi32(rr[0], rr[1]), zero));
+    }
+    Jpeg_BgrToYccScalar(s, n - x, y + x, cb + x, cr + x);
+}
+
+void Jpeg_Downsample2x2Sse2(const uint8_t *a, const uint8_t *b, int n, uint8_t *o) {
+    const __m128i lowBytes = _mm_set1_epi16(0x00FF), bias = _mm_set1_epi32(0x00020001);
+    int x = 0;
+    for (; x + 8 <= n; x += 8) {
+        const __m128i ra = _mm_loadu_si128(reinterpret_cast<const __m128i *>(a + 2 * x));
+        const __m128i rb = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b + 2 * x));
+        __m128i sum = _mm_add_epi16(_mm_and_si128(ra, lowBytes), _mm_srli_epi16(ra, 8));
+        sum = _mm_add_epi16(sum, _mm_add_epi16(_mm_and_si128(rb, lowBytes), _mm_srli_epi16(rb, 8)));
+        sum = _mm_srli_epi16(_mm_add_epi16(sum, bias), 2);
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(o + x), _mm_packus_epi16(sum, sum));
+    }
+    for (; x < n; ++x)
+        o[x] = static_cast<uint8_t>((a[2 * x] + a[2 * x + 1] + b[2 * x] + b[2 * x + 1] + 1 + (x & 1)) >> 2);
+}
+
 #else
+
+void Jpeg_BgrToYccSse2(const uint8_t *s, int n, uint8_t *y, uint8_t *cb, uint8_t *cr) {
+    Jpeg_BgrToYccScalar(s, n, y, cb, cr);
+}
+void Jpeg_Downsample2x2Sse2(const uint8_t *a, const uint8_t *b, int n, uint8_t *o) {
+    Jpeg_Downsample2x2Scalar(a, b, n, o);
+}
 
 void Jpeg_UpsampleH2Sse2(const uint8_t *in, int n, uint8_t *out) { Jpeg_UpsampleH2Scalar(in, n, out); }
 void Jpeg_UpsampleH2V2Sse2(const uint8_t *a, const uint8_t *b, int n, uint8_t *out, int16_t *s) {

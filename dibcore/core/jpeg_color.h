@@ -36,6 +36,15 @@ void Jpeg_CmykToBgr(const uint8_t *c, const uint8_t *m, const uint8_t *y, const 
 void Jpeg_YcckToBgr(const uint8_t *y, const uint8_t *cb, const uint8_t *cr, const uint8_t *k, int n,
                     uint8_t *bgr);
 
+// Encoder side: n pixels of B,G,R bytes to Y, Cb, Cr planes.
+void Jpeg_BgrToYccScalar(const uint8_t *bgr, int n, uint8_t *y, uint8_t *cb, uint8_t *cr);
+void Jpeg_BgrToYccSse2(const uint8_t *bgr, int n, uint8_t *y, uint8_t *cb, uint8_t *cr);
+
+// Encoder side: 2x2 averages of two rows of 2n samples into n, with a
+// rounding bias alternating 1, 2 so no tone drifts.
+void Jpeg_Downsample2x2Scalar(const uint8_t *row0, const uint8_t *row1, int n, uint8_t *out);
+void Jpeg_Downsample2x2Sse2(const uint8_t *row0, const uint8_t *row1, int n, uint8_t *out);
+
 #if defined(__SSE2__)
 #define JPEG_SIMD(name) name##Sse2
 #else

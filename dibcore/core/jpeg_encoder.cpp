@@ -7,6 +7,7 @@
 
 #include "heap_array.h"
 #include "jpeg_codec.h"
+#include "jpeg_color.h"
 #include "jpeg_fdct.h"
 #include "jpeg_huffman_encode.h"
 #include "jpeg_tables.h"
@@ -58,6 +59,9 @@ public:
         return true;
     }
     bool grey() const { return bpp_ <= 8 && grey_; }
+    // 24-bit rows can be read in place.
+    bool Direct() const { return bpp_ == 24; }
+    const Picture *picture() const { return picture_; }
 
     // Row y from the top into `out` (3 or 1 bytes per pixel).
     void Row(int y, uint8_t *out) const {
@@ -161,33 +165,49 @@ public:
     }
 
     void BaselineBlock(const int16_t *z, int &pred, int dcTable, int acTable) {
-        Dc(z[0] - pred, dcTable);
-        pred = z[0];
         // Walk only the coefficients that are not zero.
         uint64_t mask = Jpeg_NonzeroMask(z) & ~uint64_t{1};
+        if (kCount) {
+            const int diff = z[0] - pred;
+            dcFreq_[dcTable][BitLength(static_cast<uint32_t>(diff < 0 ? -diff : diff))]++;
+            pred = z[0];
+            uint32_t *freq = acFreq_[acTable];
+            int last = 0;
+            while (mask) {
+                const int k = __builtin_ctzll(mask);
+                mask &= mask - 1;
+                int run = k - last - 1;
+                last = k;
+                for (; run > 15; run -= 16) freq[0xF0]++;
+                const int v = z[k];
+                freq[(run << 4) | BitLength(static_cast<uint32_t>(v < 0 ? -v : v))]++;
+            }
+            if (last != 63) freq[0]++;
+            return;
+        }
+        // A block needs at most 64 codes of 27 bits, doubled by stuffing.
+        JpegBitWriter::State st = w_->Open(512);
+        const JpegHuffCode &dc = dc_[dcTable], &ac = ac_[acTable];
+        const int diff = z[0] - pred;
+        pred = z[0];
+        const int dn = BitLength(static_cast<uint32_t>(diff < 0 ? -diff : diff));
+        const uint32_t dbits = static_cast<uint32_t>(diff < 0 ? diff - 1 : diff) & ((1u << dn) - 1);
+        JpegBitWriter::Put(st, (uint32_t{dc.code[dn]} << dn) | dbits, dc.size[dn] + dn);
         int last = 0;
-        const JpegHuffCode *code = kCount ? nullptr : &ac_[acTable];
         while (mask) {
             const int k = __builtin_ctzll(mask);
             mask &= mask - 1;
             int run = k - last - 1;
             last = k;
-            while (run > 15) {
-                Symbol(true, acTable, 0xF0);
-                run -= 16;
-            }
+            for (; run > 15; run -= 16) JpegBitWriter::Put(st, ac.code[0xF0], ac.size[0xF0]);
             const int v = z[k];
-            const uint32_t a = static_cast<uint32_t>(v < 0 ? -v : v);
-            const int n = BitLength(a);
+            const int n = BitLength(static_cast<uint32_t>(v < 0 ? -v : v));
             const int symbol = (run << 4) | n;
-            if (kCount) {
-                acFreq_[acTable][symbol]++;
-            } else {
-                const uint32_t bits = static_cast<uint32_t>(v < 0 ? v - 1 : v) & ((1u << n) - 1);
-                w_->Put((uint32_t{code->code[symbol]} << n) | bits, code->size[symbol] + n);
-            }
+            const uint32_t bits = static_cast<uint32_t>(v < 0 ? v - 1 : v) & ((1u << n) - 1);
+            JpegBitWriter::Put(st, (uint32_t{ac.code[symbol]} << n) | bits, ac.size[symbol] + n);
         }
-        if (last != 63) Symbol(true, acTable, 0);
+        if (last != 63) JpegBitWriter::Put(st, ac.code[0], ac.size[0]);
+        w_->Close(st);
     }
 
     void EmitEobRun(int table) {
@@ -289,10 +309,14 @@ public:
     bool Run(const Picture &picture, int quality, bool progressive, ByteBuffer *out);
 
 private:
-    bool Transform(const RowSource &src);
+    bool Transform(const RowSource &src, const ScanSpec *countScan, ScanCoder<true> *counter);
     template <bool kCount>
     void CodeScan(const ScanSpec &s, ScanCoder<kCount> &coder, JpegBitWriter *w);
-    void FlattenPadding();
+    template <bool kCount>
+    void CodeMcuRow(const ScanSpec &s, ScanCoder<kCount> &coder, int my);
+    template <bool kCount>
+    void CodeBlock(const ScanSpec &s, ScanCoder<kCount> &coder, EncComponent &c, const int16_t *z);
+    void FlattenPadding(int my);
     void WriteMarker(uint8_t m, const uint8_t *payload, size_t n);
     void WriteHeaders(bool progressive);
     void WriteHuffman(const ScanSpec &s, uint32_t (*dcFreq)[256], uint32_t (*acFreq)[256]);
@@ -312,7 +336,7 @@ void Encoder::WriteMarker(uint8_t m, const uint8_t *payload, size_t n) {
 
 // Forward transform of the whole picture into the coefficient stores, one
 // MCU row at a time: colour conversion, edge replication, 2x2 averaging.
-bool Encoder::Transform(const RowSource &src) {
+bool Encoder::Transform(const RowSource &src, const ScanSpec *countScan, ScanCoder<true> *counter) {
     const int mcuW = 8 * hmax_, mcuH = 8 * vmax_;
     const int padW = mcusX_ * mcuW;
     HeapArray<uint8_t> rgb, planes;
@@ -339,15 +363,9 @@ bool Encoder::Transform(const RowSource &src) {
             if (ncomp_ == 1) {
                 src.Row(y, py);
             } else {
-                src.Row(y, rgb.get());
+                const uint8_t *bgr = src.Direct() ? RowFromTop(*src.picture(), y) : (src.Row(y, rgb.get()), rgb.get());
                 uint8_t *pb = plane[1] + static_cast<size_t>(r) * padW, *pr = plane[2] + static_cast<size_t>(r) * padW;
-                const uint8_t *s = rgb.get();
-                for (int x = 0; x < width_; ++x, s += 3) {
-                    const int32_t B = s[0], G = s[1], R = s[2];
-                    py[x] = static_cast<uint8_t>((19595 * R + 38470 * G + 7471 * B + 32768) >> 16);
-                    pb[x] = static_cast<uint8_t>((-11059 * R - 21709 * G + 32768 * B + (128 << 16) + 32767) >> 16);
-                    pr[x] = static_cast<uint8_t>((32768 * R - 27439 * G - 5329 * B + (128 << 16) + 32767) >> 16);
-                }
+                JPEG_SIMD(Jpeg_BgrToYcc)(bgr, width_, py, pb, pr);
                 for (int x = width_; x < padW; ++x) pb[x] = pb[width_ - 1], pr[x] = pr[width_ - 1];
             }
             for (int x = width_; x < padW; ++x) py[x] = py[width_ - 1];
@@ -359,15 +377,13 @@ bool Encoder::Transform(const RowSource &src) {
                 int16_t *dst = Y.coefs.get() + ((static_cast<size_t>(my) * Y.v + by) * Y.bw + bx) * 64;
                 Jpeg_FdctQuantize(plane[0] + static_cast<size_t>(by) * 8 * padW + bx * 8, padW, div[0], dst);
             }
-        if (ncomp_ == 1) continue;
-        // Chroma: average 2x2 with a bias alternating 1, 2 so no tone drifts.
+        if (ncomp_ == 3) {
+            // Chroma: average 2x2 with a bias alternating 1, 2 so no tone drifts.
         const int subW = padW / 2;
         for (int c = 0; c < 2; ++c) {
             for (int r = 0; r < 8; ++r) {
-                const uint8_t *a = plane[1 + c] + static_cast<size_t>(2 * r) * padW, *b = a + padW;
-                uint8_t *o = sub[c] + static_cast<size_t>(r) * subW;
-                for (int x = 0; x < subW; ++x)
-                    o[x] = static_cast<uint8_t>((a[2 * x] + a[2 * x + 1] + b[2 * x] + b[2 * x + 1] + 1 + (x & 1)) >> 2);
+                const uint8_t *a = plane[1 + c] + static_cast<size_t>(2 * r) * padW;
+                JPEG_SIMD(Jpeg_Downsample2x2)(a, a + padW, subW, sub[c] + static_cast<size_t>(r) * subW);
             }
             EncComponent &C = comp_[1 + c];
             for (int bx = 0; bx < C.bw; ++bx) {
@@ -375,6 +391,11 @@ bool Encoder::Transform(const RowSource &src) {
                 Jpeg_FdctQuantize(sub[c] + bx * 8, subW, div[1], dst);
             }
         }
+        }
+        FlattenPadding(my);
+        // A baseline file's symbol counts are taken while the row is still
+        // in the cache.
+        if (counter) CodeMcuRow(*countScan, *counter, my);
     }
     return true;
 }
@@ -382,13 +403,13 @@ bool Encoder::Transform(const RowSource &src) {
 // Blocks that only pad the last MCUs are never shown: make them flat, with
 // the DC of the block coded just before them (the last real one to the left,
 // or the last of the MCU's row above), so their DC differences are zero.
-void Encoder::FlattenPadding() {
+void Encoder::FlattenPadding(int my) {
     for (int i = 0; i < ncomp_; ++i) {
         EncComponent &c = comp_[i];
         const int realBw = ((width_ * c.h + hmax_ - 1) / hmax_ + 7) / 8;
         const int realBh = ((height_ * c.v + vmax_ - 1) / vmax_ + 7) / 8;
         auto block = [&](int bx, int by) { return c.coefs.get() + (static_cast<size_t>(by) * c.bw + bx) * 64; };
-        for (int by = 0; by < c.bh; ++by)
+        for (int by = my * c.v; by < (my + 1) * c.v; ++by)
             for (int bx = 0; bx < c.bw; ++bx) {
                 if (bx < realBw && by < realBh) continue;
                 const int16_t dc =
@@ -401,53 +422,51 @@ void Encoder::FlattenPadding() {
 }
 
 template <bool kCount>
+void Encoder::CodeBlock(const ScanSpec &s, ScanCoder<kCount> &coder, EncComponent &c, const int16_t *z) {
+    if (s.ss == 0 && s.se == 63) {
+        coder.BaselineBlock(z, c.pred, c.table, c.table);
+    } else if (s.ss == 0) {
+        if (s.ah == 0) {
+            const int v = z[0] >> s.al;
+            coder.Dc(v - c.pred, c.table);
+            c.pred = v;
+        } else {
+            coder.Bits(static_cast<uint32_t>(z[0] >> s.al) & 1, 1);
+        }
+    } else if (s.ah == 0) {
+        coder.AcFirst(z, s, c.table);
+    } else {
+        coder.AcRefine(z, s, c.table);
+    }
+}
+
+// One row of MCUs of an interleaved scan (or of a grey picture, whose
+// blocks are its MCUs).
+template <bool kCount>
+void Encoder::CodeMcuRow(const ScanSpec &s, ScanCoder<kCount> &coder, int my) {
+    for (int mx = 0; mx < mcusX_; ++mx)
+        for (int i = 0; i < s.count; ++i) {
+            EncComponent &c = comp_[s.comp[i]];
+            for (int by = 0; by < c.v; ++by)
+                for (int bx = 0; bx < c.h; ++bx)
+                    CodeBlock(s, coder, c,
+                              c.coefs.get() + ((static_cast<size_t>(my) * c.v + by) * c.bw + mx * c.h + bx) * 64);
+        }
+}
+
+template <bool kCount>
 void Encoder::CodeScan(const ScanSpec &s, ScanCoder<kCount> &coder, JpegBitWriter *w) {
     for (int i = 0; i < s.count; ++i) comp_[s.comp[i]].pred = 0;
-    const bool interleaved = s.count > 1;
-    if (!interleaved) {
-        EncComponent &c = comp_[s.comp[0]], &cc = c;
-        // A lone component's scan covers only its real blocks.
+    if (s.count > 1 || ncomp_ == 1) {
+        for (int my = 0; my < mcusY_; ++my) CodeMcuRow(s, coder, my);
+    } else {
+        // A lone component of a colour picture: only its real blocks.
+        EncComponent &c = comp_[s.comp[0]];
         const int cw = ((width_ * c.h + hmax_ - 1) / hmax_ + 7) / 8;
         const int ch = ((height_ * c.v + vmax_ - 1) / vmax_ + 7) / 8;
         for (int by = 0; by < ch; ++by)
-            for (int bx = 0; bx < cw; ++bx) {
-                const int16_t *z = c.coefs.get() + (static_cast<size_t>(by) * c.bw + bx) * 64;
-                if (s.ss == 0 && s.se == 63) {
-                    coder.BaselineBlock(z, cc.pred, c.table, c.table);
-                } else if (s.ss == 0) {
-                    if (s.ah == 0) {
-                        const int v = z[0] >> s.al;
-                        coder.Dc(v - cc.pred, c.table);
-                        cc.pred = v;
-                    } else {
-                        coder.Bits(static_cast<uint32_t>(z[0] >> s.al) & 1, 1);
-                    }
-                } else if (s.ah == 0) {
-                    coder.AcFirst(z, s, c.table);
-                } else {
-                    coder.AcRefine(z, s, c.table);
-                }
-            }
-    } else {
-        for (int my = 0; my < mcusY_; ++my)
-            for (int mx = 0; mx < mcusX_; ++mx)
-                for (int i = 0; i < s.count; ++i) {
-                    EncComponent &c = comp_[s.comp[i]];
-                    for (int by = 0; by < c.v; ++by)
-                        for (int bx = 0; bx < c.h; ++bx) {
-                            const int16_t *z =
-                                c.coefs.get() + ((static_cast<size_t>(my) * c.v + by) * c.bw + mx * c.h + bx) * 64;
-                            if (s.se == 63) {
-                                coder.BaselineBlock(z, c.pred, c.table, c.table);
-                            } else if (s.ah == 0) {
-                                const int v = z[0] >> s.al;
-                                coder.Dc(v - c.pred, c.table);
-                                c.pred = v;
-                            } else {
-                                coder.Bits(static_cast<uint32_t>(z[0] >> s.al) & 1, 1);
-                            }
-                        }
-                }
+            for (int bx = 0; bx < cw; ++bx)
+                CodeBlock(s, coder, c, c.coefs.get() + (static_cast<size_t>(by) * c.bw + bx) * 64);
     }
     if (s.ss > 0) coder.EmitEobRun(comp_[s.comp[0]].table);
     if (w) w->Flush();
@@ -521,10 +540,7 @@ bool Encoder::Run(const Picture &picture, int quality, bool progressive, ByteBuf
     }
     Jpeg_ScaleQuant(kJpegStdLumaQuant, quality, quant_[0]);
     Jpeg_ScaleQuant(kJpegStdChromaQuant, quality, quant_[1]);
-    if (!Transform(src)) return false;
-    FlattenPadding();
 
-    WriteHeaders(progressive);
     const ScanSpec *script;
     int scans;
     if (progressive) {
@@ -535,23 +551,25 @@ bool Encoder::Run(const Picture &picture, int quality, bool progressive, ByteBuf
         script = ncomp_ == 3 ? &kBaselineColour : &kBaselineGrey;
         scans = 1;
     }
-    auto *freq = static_cast<uint32_t(*)[256]>(std::malloc(sizeof(uint32_t) * 4 * 256));
-    if (freq == nullptr) return false;
+    HeapArray<uint32_t> freqStore;
+    if (!freqStore.Allocate(4 * 256, true)) return false;
+    auto *freq = reinterpret_cast<uint32_t(*)[256]>(freqStore.get());
+    {
+        // Baseline symbols are counted during the transform.
+        ScanCoder<true> counter(nullptr, freq, freq + 2, nullptr, nullptr);
+        for (int i = 0; i < ncomp_; ++i) comp_[i].pred = 0;
+        if (!Transform(src, progressive ? nullptr : script, progressive ? nullptr : &counter)) return false;
+    }
+    WriteHeaders(progressive);
     for (int i = 0; i < scans; ++i) {
         const ScanSpec &s = script[i];
-        std::memset(freq, 0, sizeof(uint32_t) * 4 * 256);
         const bool needsCodes = !(s.ss == 0 && s.ah != 0);  // DC refinement is raw bits
-        if (needsCodes) {
-            auto *counter = static_cast<ScanCoder<true> *>(std::malloc(sizeof(ScanCoder<true>)));
-            if (counter == nullptr) {
-                std::free(freq);
-                return false;
-            }
-            new (counter) ScanCoder<true>(nullptr, freq, freq + 2, nullptr, nullptr);
-            CodeScan(s, *counter, nullptr);
-            std::free(counter);
-            WriteHuffman(s, freq, freq + 2);
+        if (needsCodes && progressive) {
+            std::memset(freq, 0, sizeof(uint32_t) * 4 * 256);
+            ScanCoder<true> counter(nullptr, freq, freq + 2, nullptr, nullptr);
+            CodeScan(s, counter, nullptr);
         }
+        if (needsCodes) WriteHuffman(s, freq, freq + 2);
         uint8_t sos[1 + 6 + 3];
         size_t n = 0;
         sos[n++] = static_cast<uint8_t>(s.count);
@@ -565,16 +583,9 @@ bool Encoder::Run(const Picture &picture, int quality, bool progressive, ByteBuf
         sos[n++] = static_cast<uint8_t>((s.ah << 4) | s.al);
         WriteMarker(0xDA, sos, n);
         JpegBitWriter writer(out_);
-        auto *coder = static_cast<ScanCoder<false> *>(std::malloc(sizeof(ScanCoder<false>)));
-        if (coder == nullptr) {
-            std::free(freq);
-            return false;
-        }
-        new (coder) ScanCoder<false>(&writer, nullptr, nullptr, dcCode_, acCode_);
-        CodeScan(s, *coder, &writer);
-        std::free(coder);
+        ScanCoder<false> coder(&writer, nullptr, nullptr, dcCode_, acCode_);
+        CodeScan(s, coder, &writer);
     }
-    std::free(freq);
     out_->Byte(0xFF);
     out_->Byte(0xD9);
     return !out_->failed();

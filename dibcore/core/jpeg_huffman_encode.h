@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "bytes.h"
 
@@ -35,6 +36,43 @@ public:
     }
     // Pads the last byte with one bits and hands everything to the buffer.
     void Flush();
+
+    // Hot loops take the state into registers: Open() makes room for
+    // `bytes` more output, Close() puts the state back.
+    struct State {
+        uint64_t acc;
+        int count;
+        uint8_t *p;
+    };
+    State Open(size_t bytes) {
+        if (pos_ + bytes > sizeof buf_) Spill();
+        return {acc_, count_, buf_ + pos_};
+    }
+    void Close(const State &s) {
+        acc_ = s.acc;
+        count_ = s.count;
+        pos_ = static_cast<size_t>(s.p - buf_);
+    }
+    static inline void Put(State &s, uint32_t bits, int n) {
+        s.acc = (s.acc << n) | bits;
+        s.count += n;
+        if (s.count >= 32) {
+            s.count -= 32;
+            const uint32_t w = static_cast<uint32_t>(s.acc >> s.count);
+            const uint32_t x = ~w;
+            if (((x - 0x01010101u) & ~x & 0x80808080u) == 0) {
+                const uint32_t be = __builtin_bswap32(w);
+                std::memcpy(s.p, &be, 4);
+                s.p += 4;
+            } else {
+                for (int shift = 24; shift >= 0; shift -= 8) {
+                    const uint8_t b = uint8_t(w >> shift);
+                    *s.p++ = b;
+                    if (b == 0xFF) *s.p++ = 0;
+                }
+            }
+        }
+    }
     bool ok() const { return !out_->failed(); }
 
 private:
