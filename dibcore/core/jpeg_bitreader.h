@@ -81,6 +81,15 @@ public:
         }
         RefillSlow();
     }
+    // Hot loops keep the bit buffer in registers between refills.
+    void Export(uint64_t *buf, int *bits) const {
+        *buf = buf_;
+        *bits = bits_;
+    }
+    void Import(uint64_t buf, int bits) {
+        buf_ = buf;
+        bits_ = bits;
+    }
     inline uint32_t Peek(int n) const { return static_cast<uint32_t>(buf_ >> (64 - n)); }
     inline void Skip(int n) {
         buf_ <<= n;

@@ -30,7 +30,11 @@ struct Component {
     bool quantLatched = false;
     uint16_t quantZigzag[64 + 16] = {};  // dequantisation in zigzag order
     size_t stride = 0;
+    // Samples of the last three MCU rows: the row being decoded, the one
+    // being output and the one above it that smooth upsampling reads.
+    int ringRows = 0;
     HeapArray<uint8_t> plane;
+    uint8_t *Row(int y) const { return plane.get() + static_cast<size_t>(y % ringRows) * stride; }
     HeapArray<int16_t> coefs;  // 64 per block, natural order, not dequantised
 };
 
@@ -275,7 +279,8 @@ int Decoder::Prepare(bool topDown) {
     for (int i = 0; i < ncomp_; ++i) {
         Component &c = comp_[i];
         c.stride = static_cast<size_t>(c.bw) * 8;
-        if (!c.plane.Allocate(uint64_t{c.stride} * c.bh * 8, false)) return Fail("out of memory");
+        c.ringRows = 8 * c.v * (mcusY_ < 3 ? mcusY_ : 3);
+        if (!c.plane.Allocate(uint64_t{c.stride} * c.ringRows, false)) return Fail("out of memory");
         if (!streaming_ && !c.coefs.Allocate(static_cast<uint64_t>(c.bw) * c.bh * 64, true)) return Fail("out of memory");
         scratch += static_cast<uint64_t>(c.realW) * 4 + 64;
     }
@@ -291,26 +296,65 @@ int Decoder::Prepare(bool topDown) {
 }
 
 // Decodes one baseline block into `blk` (zeroed), multiplying by `q` (zigzag
-// order). Returns the highest zigzag index written.
+// order). Returns the highest zigzag index written. The bit buffer lives in
+// locals so it stays in registers.
 inline int DecodeBlockBaseline(JpegBitReader &br, const JpegHuffTable &dc, const JpegHuffTable &ac, int &pred,
                                const uint16_t *q, int16_t *blk) {
-    br.Refill();
-    const int s = br.Decode(dc) & 15;
-    const int diff = Jpeg_Extend(br.Get(s), s);
+    uint64_t buf;
+    int bits;
+    br.Export(&buf, &bits);
+    auto fill = [&] {
+        if (bits < 32) {
+            br.Import(buf, bits);
+            br.Refill();
+            br.Export(&buf, &bits);
+        }
+    };
+    auto skip = [&](int n) {
+        buf <<= n;
+        bits -= n;
+    };
+    // n in 0..16; the double shift gives 0 for n = 0 without a branch.
+    auto get = [&](int n) {
+        const uint32_t v = static_cast<uint32_t>((buf >> 1) >> (63 - n));
+        skip(n);
+        return v;
+    };
+    auto decode = [&](const JpegHuffTable &t) -> int {
+        const uint16_t f = t.fast[buf >> (64 - kJpegLookBits)];
+        if (f) {
+            skip(f >> 8);
+            return f & 0xFF;
+        }
+        const uint32_t peek16 = static_cast<uint32_t>(buf >> 48);
+        int l = kJpegLookBits + 1;
+        while (l <= 16 && peek16 >= t.maxcode[l]) ++l;
+        if (l > 16) {  // no such code: damaged data
+            skip(16);
+            return 0;
+        }
+        const int index = static_cast<int>(peek16 >> (16 - l)) + t.delta[l];
+        skip(l);
+        return t.symbols[index & 0xFF];
+    };
+
+    fill();
+    const int s = decode(dc) & 15;
+    const int diff = Jpeg_Extend(get(s), s);
     pred = static_cast<int16_t>(static_cast<uint16_t>(pred + diff));
     blk[0] = static_cast<int16_t>(static_cast<uint32_t>(pred) * q[0]);
     int last = 0;
     for (int k = 1; k < 64;) {
-        br.Refill();
-        const int32_t f = ac.fastAc[br.Peek(kJpegLookBits)];
+        fill();
+        const int32_t f = ac.fastAc[buf >> (64 - kJpegLookBits)];
         if (f) {
-            br.Skip(f & 0xFF);
+            skip(f & 0xFF);
             k += (f >> 8) & 15;
             blk[kJpegZigzagToNatural[k]] = static_cast<int16_t>(static_cast<uint32_t>(f >> 16) * q[k]);
             last = k++;
             continue;
         }
-        const int rs = br.Decode(ac);
+        const int rs = decode(ac);
         const int r = rs >> 4, sz = rs & 15;
         if (sz == 0) {
             if (r < 15) break;
@@ -318,10 +362,11 @@ inline int DecodeBlockBaseline(JpegBitReader &br, const JpegHuffTable &dc, const
             continue;
         }
         k += r;
-        const int value = Jpeg_Extend(br.Get(sz), sz);
+        const int value = Jpeg_Extend(get(sz), sz);
         blk[kJpegZigzagToNatural[k]] = static_cast<int16_t>(static_cast<uint32_t>(value) * q[k]);
         last = k++;
     }
+    br.Import(buf, bits);
     return last;
 }
 
@@ -332,7 +377,7 @@ void Decoder::DecodeMcuStreaming(const Scan &scan, int mx, int my) {
         for (int by = 0; by < bh; ++by)
             for (int bx = 0; bx < bwid; ++bx) {
                 const int x = mx * bwid + bx, y = my * bh + by;
-                uint8_t *out = c.plane.get() + static_cast<size_t>(y) * 8 * c.stride + static_cast<size_t>(x) * 8;
+                uint8_t *out = c.Row(y * 8) + static_cast<size_t>(x) * 8;
                 const int last = DecodeBlockBaseline(br_, dc_[c.dcTable], ac_[c.acTable], c.pred, c.quantZigzag,
                                                      block_);
                 if (last == 0)
@@ -351,8 +396,7 @@ void Decoder::FillMcuGrey(const Scan &scan, int mx, int my) {
         for (int by = 0; by < bh; ++by)
             for (int bx = 0; bx < bwid; ++bx) {
                 const int x = mx * bwid + bx, y = my * bh + by;
-                Jpeg_IdctDcOnly(0, c.plane.get() + static_cast<size_t>(y) * 8 * c.stride + static_cast<size_t>(x) * 8,
-                                static_cast<ptrdiff_t>(c.stride));
+                Jpeg_IdctDcOnly(0, c.Row(y * 8) + static_cast<size_t>(x) * 8, static_cast<ptrdiff_t>(c.stride));
             }
     }
 }
@@ -543,8 +587,7 @@ void Decoder::TransformMcuRow(int my) {
                 const int16_t *blk = c.coefs.get() + (static_cast<size_t>(by) * c.bw + bx) * 64;
                 for (int k = 0; k < 64; ++k)
                     deq[k] = static_cast<int16_t>(static_cast<uint32_t>(blk[k]) * quant[k]);
-                Jpeg_Idct(deq, c.plane.get() + static_cast<size_t>(by) * 8 * c.stride + static_cast<size_t>(bx) * 8,
-                          static_cast<ptrdiff_t>(c.stride));
+                Jpeg_Idct(deq, c.Row(by * 8) + static_cast<size_t>(bx) * 8, static_cast<ptrdiff_t>(c.stride));
             }
     }
 }
@@ -552,8 +595,7 @@ void Decoder::TransformMcuRow(int my) {
 const uint8_t *Decoder::ComponentRow(int ci, int y) {
     Component &c = comp_[ci];
     const int hf = hmax_ / c.h, vf = vmax_ / c.v;
-    const uint8_t *plane = c.plane.get();
-    auto row = [&](int r) { return plane + static_cast<size_t>(r) * c.stride; };
+    auto row = [&](int r) { return c.Row(r); };
     if (hf == 1 && vf == 1) return row(y);
     uint8_t *out = rowScratch_[ci];
     const int n = c.realW;
