@@ -230,10 +230,19 @@ void Jpeg_BgrToYccSse2(const uint8_t *s, int n, uint8_t *y, uint8_t *cb, uint8_t
     const __m128i half = _mm_set1_epi32(32768), offset = _mm_set1_epi32((128 << 16) + 32767);
     const __m128i zero = _mm_setzero_si128();
     int x = 0;
-    alignas(16) uint8_t planes[3][8];
-    for (; x + 8 <= n; x += 8, s += 24) {
-        for (int i = 0; i < 8; ++i) planes[0][i] = s[3 * i], planes[1][i] = s[3 * i + 1], planes[2][i] = s[3 * i + 2];
-        const __m128i B = Load8(planes[0]), G = Load8(planes[1]), R = Load8(planes[2]);
+    // Pixels are read as 32-bit words (B,G,R and the next byte); the last
+    // group stops early so no word reaches past the row.
+    for (; x + 8 < n; x += 8, s += 24) {
+        uint32_t w[8];
+        for (int i = 0; i < 8; ++i) std::memcpy(&w[i], s + 3 * i, 4);
+        const __m128i lo = _mm_setr_epi32(int(w[0]), int(w[1]), int(w[2]), int(w[3]));
+        const __m128i hi = _mm_setr_epi32(int(w[4]), int(w[5]), int(w[6]), int(w[7]));
+        const __m128i byteMask = _mm_set1_epi32(0xFF);
+        const __m128i B = _mm_packs_epi32(_mm_and_si128(lo, byteMask), _mm_and_si128(hi, byteMask));
+        const __m128i G = _mm_packs_epi32(_mm_and_si128(_mm_srli_epi32(lo, 8), byteMask),
+                                          _mm_and_si128(_mm_srli_epi32(hi, 8), byteMask));
+        const __m128i R = _mm_packs_epi32(_mm_and_si128(_mm_srli_epi32(lo, 16), byteMask),
+                                          _mm_and_si128(_mm_srli_epi32(hi, 16), byteMask));
         __m128i yy[2], bb[2], rr[2];
         for (int h = 0; h < 2; ++h) {
             const __m128i rg = h ? _mm_unpackhi_epi16(R, G) : _mm_unpacklo_epi16(R, G);

@@ -112,7 +112,13 @@ struct EncComponent {
     int id, h, v, table;
     int bw, bh;  // blocks of the padded plane
     int pred;
-    HeapArray<int16_t> coefs;  // quantised, zigzag order
+    // Quantised blocks in zigzag order: all of them for a progressive file,
+    // the last two MCU rows for a baseline one (written as it goes).
+    int storedRows;
+    HeapArray<int16_t> coefs;
+    int16_t *Block(int bx, int by) const {
+        return coefs.get() + (static_cast<size_t>(by % storedRows) * bw + bx) * 64;
+    }
 };
 
 struct ScanSpec {
@@ -309,7 +315,8 @@ public:
     bool Run(const Picture &picture, int quality, bool progressive, ByteBuffer *out);
 
 private:
-    bool Transform(const RowSource &src, const ScanSpec *countScan, ScanCoder<true> *counter);
+    bool PrepareRows();
+    void TransformRow(const RowSource &src, int my);
     template <bool kCount>
     void CodeScan(const ScanSpec &s, ScanCoder<kCount> &coder, JpegBitWriter *w);
     template <bool kCount>
@@ -321,6 +328,10 @@ private:
     void WriteHeaders(bool progressive);
     void WriteHuffman(const ScanSpec &s, uint32_t (*dcFreq)[256], uint32_t (*acFreq)[256]);
 
+    static constexpr int kSampleStep = 4;
+    HeapArray<uint8_t> rgb_, planes_, subsampled_;
+    size_t planeSize_ = 0;
+    JpegDivisors div_[2];
     ByteBuffer *out_ = nullptr;
     int width_ = 0, height_ = 0, ncomp_ = 0, mcusX_ = 0, mcusY_ = 0, hmax_ = 1, vmax_ = 1;
     EncComponent comp_[3];
@@ -336,68 +347,58 @@ void Encoder::WriteMarker(uint8_t m, const uint8_t *payload, size_t n) {
 
 // Forward transform of the whole picture into the coefficient stores, one
 // MCU row at a time: colour conversion, edge replication, 2x2 averaging.
-bool Encoder::Transform(const RowSource &src, const ScanSpec *countScan, ScanCoder<true> *counter) {
-    const int mcuW = 8 * hmax_, mcuH = 8 * vmax_;
-    const int padW = mcusX_ * mcuW;
-    HeapArray<uint8_t> rgb, planes;
-    if (!rgb.Allocate(static_cast<uint64_t>(width_) * 3 + 16)) return false;
-    const size_t planeSize = static_cast<size_t>(padW) * mcuH;
-    if (!planes.Allocate(planeSize * 3)) return false;
-    uint8_t *plane[3] = {planes.get(), planes.get() + planeSize, planes.get() + 2 * planeSize};
-    uint8_t *sub[2] = {nullptr, nullptr};
-    HeapArray<uint8_t> subsampled;
-    if (ncomp_ == 3) {
-        if (!subsampled.Allocate(planeSize / 2)) return false;
-        sub[0] = subsampled.get();
-        sub[1] = subsampled.get() + planeSize / 4;
-    }
-    JpegDivisors div[2];
-    Jpeg_MakeDivisors(quant_[0], &div[0]);
-    Jpeg_MakeDivisors(quant_[1], &div[1]);
+bool Encoder::PrepareRows() {
+    const int padW = mcusX_ * 8 * hmax_;
+    if (!rgb_.Allocate(static_cast<uint64_t>(width_) * 3 + 16)) return false;
+    planeSize_ = static_cast<size_t>(padW) * 8 * vmax_;
+    if (!planes_.Allocate(planeSize_ * 3)) return false;
+    if (ncomp_ == 3 && !subsampled_.Allocate(planeSize_ / 2)) return false;
+    Jpeg_MakeDivisors(quant_[0], &div_[0]);
+    Jpeg_MakeDivisors(quant_[1], &div_[1]);
+    return true;
+}
 
-    for (int my = 0; my < mcusY_; ++my) {
-        for (int r = 0; r < mcuH; ++r) {
-            int y = my * mcuH + r;
-            if (y >= height_) y = height_ - 1;  // repeat the last row
-            uint8_t *py = plane[0] + static_cast<size_t>(r) * padW;
-            if (ncomp_ == 1) {
-                src.Row(y, py);
-            } else {
-                const uint8_t *bgr = src.Direct() ? RowFromTop(*src.picture(), y) : (src.Row(y, rgb.get()), rgb.get());
-                uint8_t *pb = plane[1] + static_cast<size_t>(r) * padW, *pr = plane[2] + static_cast<size_t>(r) * padW;
-                JPEG_SIMD(Jpeg_BgrToYcc)(bgr, width_, py, pb, pr);
-                for (int x = width_; x < padW; ++x) pb[x] = pb[width_ - 1], pr[x] = pr[width_ - 1];
-            }
-            for (int x = width_; x < padW; ++x) py[x] = py[width_ - 1];
+// Forward transform of one MCU row into the coefficient stores: colour
+// conversion, edge replication, 2x2 averaging, DCT and quantisation.
+void Encoder::TransformRow(const RowSource &src, int my) {
+    const int mcuH = 8 * vmax_;
+    const int padW = mcusX_ * 8 * hmax_;
+    uint8_t *plane[3] = {planes_.get(), planes_.get() + planeSize_, planes_.get() + 2 * planeSize_};
+    for (int r = 0; r < mcuH; ++r) {
+        int y = my * mcuH + r;
+        if (y >= height_) y = height_ - 1;  // repeat the last row
+        uint8_t *py = plane[0] + static_cast<size_t>(r) * padW;
+        if (ncomp_ == 1) {
+            src.Row(y, py);
+        } else {
+            const uint8_t *bgr = src.Direct() ? RowFromTop(*src.picture(), y) : (src.Row(y, rgb_.get()), rgb_.get());
+            uint8_t *pb = plane[1] + static_cast<size_t>(r) * padW, *pr = plane[2] + static_cast<size_t>(r) * padW;
+            JPEG_SIMD(Jpeg_BgrToYcc)(bgr, width_, py, pb, pr);
+            for (int x = width_; x < padW; ++x) pb[x] = pb[width_ - 1], pr[x] = pr[width_ - 1];
         }
-        // Luma blocks.
-        EncComponent &Y = comp_[0];
-        for (int by = 0; by < Y.v; ++by)
-            for (int bx = 0; bx < Y.bw; ++bx) {
-                int16_t *dst = Y.coefs.get() + ((static_cast<size_t>(my) * Y.v + by) * Y.bw + bx) * 64;
-                Jpeg_FdctQuantize(plane[0] + static_cast<size_t>(by) * 8 * padW + bx * 8, padW, div[0], dst);
-            }
-        if (ncomp_ == 3) {
-            // Chroma: average 2x2 with a bias alternating 1, 2 so no tone drifts.
+        for (int x = width_; x < padW; ++x) py[x] = py[width_ - 1];
+    }
+    EncComponent &Y = comp_[0];
+    const int realBwY = (width_ + 7) / 8;
+    for (int by = 0; by < Y.v; ++by)
+        for (int bx = 0; bx < realBwY; ++bx)
+            Jpeg_FdctQuantize(plane[0] + static_cast<size_t>(by) * 8 * padW + bx * 8, padW, div_[0],
+                              Y.Block(bx, my * Y.v + by));
+    if (ncomp_ == 3) {
+        // Chroma: 2x2 averages, then the blocks.
         const int subW = padW / 2;
+        const int realBwC = ((width_ + 1) / 2 + 7) / 8;
         for (int c = 0; c < 2; ++c) {
+            uint8_t *sub = subsampled_.get() + static_cast<size_t>(c) * (planeSize_ / 4);
             for (int r = 0; r < 8; ++r) {
                 const uint8_t *a = plane[1 + c] + static_cast<size_t>(2 * r) * padW;
-                JPEG_SIMD(Jpeg_Downsample2x2)(a, a + padW, subW, sub[c] + static_cast<size_t>(r) * subW);
+                JPEG_SIMD(Jpeg_Downsample2x2)(a, a + padW, subW, sub + static_cast<size_t>(r) * subW);
             }
             EncComponent &C = comp_[1 + c];
-            for (int bx = 0; bx < C.bw; ++bx) {
-                int16_t *dst = C.coefs.get() + (static_cast<size_t>(my) * C.bw + bx) * 64;
-                Jpeg_FdctQuantize(sub[c] + bx * 8, subW, div[1], dst);
-            }
+            for (int bx = 0; bx < realBwC; ++bx) Jpeg_FdctQuantize(sub + bx * 8, subW, div_[1], C.Block(bx, my));
         }
-        }
-        FlattenPadding(my);
-        // A baseline file's symbol counts are taken while the row is still
-        // in the cache.
-        if (counter) CodeMcuRow(*countScan, *counter, my);
     }
-    return true;
+    FlattenPadding(my);
 }
 
 // Blocks that only pad the last MCUs are never shown: make them flat, with
@@ -408,7 +409,7 @@ void Encoder::FlattenPadding(int my) {
         EncComponent &c = comp_[i];
         const int realBw = ((width_ * c.h + hmax_ - 1) / hmax_ + 7) / 8;
         const int realBh = ((height_ * c.v + vmax_ - 1) / vmax_ + 7) / 8;
-        auto block = [&](int bx, int by) { return c.coefs.get() + (static_cast<size_t>(by) * c.bw + bx) * 64; };
+        auto block = [&](int bx, int by) { return c.Block(bx, by); };
         for (int by = my * c.v; by < (my + 1) * c.v; ++by)
             for (int bx = 0; bx < c.bw; ++bx) {
                 if (bx < realBw && by < realBh) continue;
@@ -450,7 +451,7 @@ void Encoder::CodeMcuRow(const ScanSpec &s, ScanCoder<kCount> &coder, int my) {
             for (int by = 0; by < c.v; ++by)
                 for (int bx = 0; bx < c.h; ++bx)
                     CodeBlock(s, coder, c,
-                              c.coefs.get() + ((static_cast<size_t>(my) * c.v + by) * c.bw + mx * c.h + bx) * 64);
+                              c.Block(mx * c.h + bx, my * c.v + by));
         }
 }
 
@@ -466,7 +467,7 @@ void Encoder::CodeScan(const ScanSpec &s, ScanCoder<kCount> &coder, JpegBitWrite
         const int ch = ((height_ * c.v + vmax_ - 1) / vmax_ + 7) / 8;
         for (int by = 0; by < ch; ++by)
             for (int bx = 0; bx < cw; ++bx)
-                CodeBlock(s, coder, c, c.coefs.get() + (static_cast<size_t>(by) * c.bw + bx) * 64);
+                CodeBlock(s, coder, c, c.Block(bx, by));
     }
     if (s.ss > 0) coder.EmitEobRun(comp_[s.comp[0]].table);
     if (w) w->Flush();
@@ -536,7 +537,8 @@ bool Encoder::Run(const Picture &picture, int quality, bool progressive, ByteBuf
         c.table = i == 0 ? 0 : 1;
         c.bw = mcusX_ * c.h;
         c.bh = mcusY_ * c.v;
-        if (!c.coefs.Allocate(static_cast<uint64_t>(c.bw) * c.bh * 64)) return false;
+        c.storedRows = progressive ? c.bh : 2 * c.v;
+        if (!c.coefs.Allocate(static_cast<uint64_t>(c.bw) * c.storedRows * 64, true)) return false;
     }
     Jpeg_ScaleQuant(kJpegStdLumaQuant, quality, quant_[0]);
     Jpeg_ScaleQuant(kJpegStdChromaQuant, quality, quant_[1]);
@@ -552,13 +554,33 @@ bool Encoder::Run(const Picture &picture, int quality, bool progressive, ByteBuf
         scans = 1;
     }
     HeapArray<uint32_t> freqStore;
-    if (!freqStore.Allocate(4 * 256, true)) return false;
+    if (!freqStore.Allocate(4 * 256, true) || !PrepareRows()) return false;
     auto *freq = reinterpret_cast<uint32_t(*)[256]>(freqStore.get());
-    {
-        // Baseline symbols are counted during the transform.
+    if (progressive) {
+        for (int my = 0; my < mcusY_; ++my) TransformRow(src, my);
+    } else {
+        // Symbol counts first, from every fourth MCU row of a large picture
+        // (which fits the tables as well at a quarter of the cost), then the
+        // picture is transformed again and written as it goes: no store of
+        // coefficients for the whole picture.
+        const int step = mcusY_ >= 8 * kSampleStep ? kSampleStep : 1;
         ScanCoder<true> counter(nullptr, freq, freq + 2, nullptr, nullptr);
         for (int i = 0; i < ncomp_; ++i) comp_[i].pred = 0;
-        if (!Transform(src, progressive ? nullptr : script, progressive ? nullptr : &counter)) return false;
+        for (int my = 0; my < mcusY_; my += step) {
+            TransformRow(src, my);
+            CodeMcuRow(*script, counter, my);
+        }
+        if (step > 1) {
+            // Rows not counted may hold symbols the sample lacks: every
+            // symbol an 8-bit picture can produce gets a count.
+            for (int t = 0; t < (ncomp_ == 3 ? 2 : 1); ++t) {
+                for (int k = 0; k <= 11; ++k) freq[t][k]++;
+                freq[2 + t][0x00]++;
+                freq[2 + t][0xF0]++;
+                for (int run = 0; run < 16; ++run)
+                    for (int size = 1; size <= 10; ++size) freq[2 + t][(run << 4) | size]++;
+            }
+        }
     }
     WriteHeaders(progressive);
     for (int i = 0; i < scans; ++i) {
@@ -584,7 +606,16 @@ bool Encoder::Run(const Picture &picture, int quality, bool progressive, ByteBuf
         WriteMarker(0xDA, sos, n);
         JpegBitWriter writer(out_);
         ScanCoder<false> coder(&writer, nullptr, nullptr, dcCode_, acCode_);
-        CodeScan(s, coder, &writer);
+        if (progressive) {
+            CodeScan(s, coder, &writer);
+        } else {
+            for (int k = 0; k < ncomp_; ++k) comp_[k].pred = 0;
+            for (int my = 0; my < mcusY_; ++my) {
+                TransformRow(src, my);
+                CodeMcuRow(s, coder, my);
+            }
+            writer.Flush();
+        }
     }
     out_->Byte(0xFF);
     out_->Byte(0xD9);
