@@ -134,6 +134,31 @@ TEST(JpegColour, YccConversionEqualsScalarAndKnownColours) {
     EXPECT_GE(px[2], 253);
 }
 
+TEST(JpegColour, EncoderKernelsEqualScalarAtEveryWidth) {
+    std::mt19937 rng(17);
+    for (int n = 1; n <= 70; ++n) {
+        const auto bgr = RandomRow(rng, 3 * n), row0 = RandomRow(rng, 2 * n), row1 = RandomRow(rng, 2 * n);
+        std::vector<uint8_t> ys(n + 8), bs(n + 8), rs(n + 8), yv(n + 8), bv(n + 8), rv(n + 8);
+        Jpeg_BgrToYccScalar(bgr.data(), n, ys.data(), bs.data(), rs.data());
+        Jpeg_BgrToYccSse2(bgr.data(), n, yv.data(), bv.data(), rv.data());
+        ASSERT_EQ(ys, yv) << n;
+        ASSERT_EQ(bs, bv) << n;
+        ASSERT_EQ(rs, rv) << n;
+        std::vector<uint8_t> ds(n + 8, 7), dv(n + 8, 7);
+        Jpeg_Downsample2x2Scalar(row0.data(), row1.data(), n, ds.data());
+        Jpeg_Downsample2x2Sse2(row0.data(), row1.data(), n, dv.data());
+        ASSERT_EQ(ds, dv) << n;
+    }
+    // White, black and grey stay neutral.
+    const uint8_t px[9] = {255, 255, 255, 0, 0, 0, 128, 128, 128};
+    uint8_t y[3], cb[3], cr[3];
+    Jpeg_BgrToYccSse2(px, 3, y, cb, cr);
+    EXPECT_EQ(y[0], 255);
+    EXPECT_EQ(y[1], 0);
+    EXPECT_EQ(y[2], 128);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(cb[i], 128), EXPECT_EQ(cr[i], 128);
+}
+
 TEST(JpegColour, InvertedInksTimesBlack) {
     // Stored inverted: 255 is no ink. No ink and no black is white; full
     // black is black whatever the inks; half black halves the colour.
