@@ -112,7 +112,7 @@ struct EncComponent {
     int id, h, v, table;
     int bw, bh;  // blocks of the padded plane
     int pred;
-    // Quantised blocks in zigzag order: all of them for a progressive file,
+    // Quantised blocks in natural order: all of them for a progressive file,
     // the last two MCU rows for a baseline one (written as it goes).
     int storedRows;
     HeapArray<int16_t> coefs;
@@ -185,7 +185,7 @@ public:
                 int run = k - last - 1;
                 last = k;
                 for (; run > 15; run -= 16) freq[0xF0]++;
-                const int v = z[k];
+                const int v = z[kJpegZigzagToNatural[k]];
                 freq[(run << 4) | BitLength(static_cast<uint32_t>(v < 0 ? -v : v))]++;
             }
             if (last != 63) freq[0]++;
@@ -206,11 +206,12 @@ public:
             int run = k - last - 1;
             last = k;
             for (; run > 15; run -= 16) JpegBitWriter::Put(st, ac.code[0xF0], ac.size[0xF0]);
-            const int v = z[k];
+            const int v = z[kJpegZigzagToNatural[k]];
             const int n = BitLength(static_cast<uint32_t>(v < 0 ? -v : v));
             const int symbol = (run << 4) | n;
             const uint32_t bits = static_cast<uint32_t>(v < 0 ? v - 1 : v) & ((1u << n) - 1);
-            JpegBitWriter::Put(st, (uint32_t{ac.code[symbol]} << n) | bits, ac.size[symbol] + n);
+            const uint32_t e = ac.packed[symbol];
+            JpegBitWriter::Put(st, ((e >> 8) << n) | bits, static_cast<int>(e & 0xFF) + n);
         }
         if (last != 63) JpegBitWriter::Put(st, ac.code[0], ac.size[0]);
         w_->Close(st);
@@ -230,8 +231,8 @@ public:
     void AcFirst(const int16_t *z, const ScanSpec &s, int table) {
         int run = 0;
         for (int k = s.ss; k <= s.se; ++k) {
-            int v = z[k];
-            uint32_t a = static_cast<uint32_t>(v < 0 ? -v : v) >> s.al;
+            const int v = z[kJpegZigzagToNatural[k]];
+            const uint32_t a = static_cast<uint32_t>(v < 0 ? -v : v) >> s.al;
             if (a == 0) {
                 ++run;
                 continue;
@@ -256,7 +257,7 @@ public:
         uint32_t absv[64];
         int eob = 0;
         for (int k = s.ss; k <= s.se; ++k) {
-            const int v = z[k];
+            const int v = z[kJpegZigzagToNatural[k]];
             absv[k] = static_cast<uint32_t>(v < 0 ? -v : v) >> s.al;
             if (absv[k] == 1) eob = k;
         }
@@ -282,7 +283,7 @@ public:
             }
             EmitEobRun(table);
             Symbol(true, table, (run << 4) | 1);
-            Bits(z[k] < 0 ? 0 : 1, 1);
+            Bits(z[kJpegZigzagToNatural[k]] < 0 ? 0 : 1, 1);
             EmitCorrections(local, localCount);
             localCount = 0;
             run = 0;

@@ -66,26 +66,25 @@ void Jpeg_MakeDivisors(const uint16_t *quantZigzag, JpegDivisors *d) {
     }
 }
 
-void Jpeg_FdctQuantizeScalar(const uint8_t *in, ptrdiff_t stride, const JpegDivisors &d, int16_t *outZigzag) {
+void Jpeg_FdctQuantizeScalar(const uint8_t *in, ptrdiff_t stride, const JpegDivisors &d, int16_t *out) {
     int32_t ws[64];
     for (int r = 0; r < 8; ++r) {
         const uint8_t *p = in + r * stride;
         Fdct1D<true>(p[0] - 128, p[1] - 128, p[2] - 128, p[3] - 128, p[4] - 128, p[5] - 128, p[6] - 128, p[7] - 128,
                      ws + r * 8, 1);
     }
-    int32_t out[64];
+    int32_t coef[64];
     for (int c = 0; c < 8; ++c) {
         const int32_t *p = ws + c;
-        Fdct1D<false>(p[0], p[8], p[16], p[24], p[32], p[40], p[48], p[56], out + c, 8);
+        Fdct1D<false>(p[0], p[8], p[16], p[24], p[32], p[40], p[48], p[56], coef + c, 8);
     }
     // Round half away from zero, as the reference encoders do; the
     // reciprocal is exact for every magnitude the transform can produce.
-    for (int k = 0; k < 64; ++k) {
-        const int n = kJpegZigzagToNatural[k];
-        const int32_t v = out[n];
+    for (int n = 0; n < 64; ++n) {
+        const int32_t v = coef[n];
         const uint32_t a = static_cast<uint32_t>(v < 0 ? -v : v) + d.half[n];
         const int32_t q = static_cast<int32_t>((uint64_t{a} * d.reciprocal[n]) >> 32);
-        outZigzag[k] = static_cast<int16_t>(v < 0 ? -q : q);
+        out[n] = static_cast<int16_t>(v < 0 ? -q : q);
     }
 }
 
@@ -168,7 +167,7 @@ inline void FdctPass(__m128i *r) {
 
 }  // namespace
 
-void Jpeg_FdctQuantizeSse2(const uint8_t *in, ptrdiff_t stride, const JpegDivisors &d, int16_t *outZigzag) {
+void Jpeg_FdctQuantizeSse2(const uint8_t *in, ptrdiff_t stride, const JpegDivisors &d, int16_t *out) {
     const __m128i zero = _mm_setzero_si128(), c128 = _mm_set1_epi16(128);
     __m128i r[8];
     for (int i = 0; i < 8; ++i)
@@ -178,7 +177,6 @@ void Jpeg_FdctQuantizeSse2(const uint8_t *in, ptrdiff_t stride, const JpegDiviso
     FdctPass<true>(r);
     Transpose(r);
     FdctPass<false>(r);
-    alignas(16) int16_t natural[64];
     for (int i = 0; i < 8; ++i) {
         const __m128i v = r[i];
         const __m128i sign = _mm_srai_epi16(v, 15);
@@ -186,14 +184,13 @@ void Jpeg_FdctQuantizeSse2(const uint8_t *in, ptrdiff_t stride, const JpegDiviso
                                         _mm_load_si128(reinterpret_cast<const __m128i *>(d.half + 8 * i)));
         __m128i q = _mm_mulhi_epu16(a, _mm_load_si128(reinterpret_cast<const __m128i *>(d.reciprocal16 + 8 * i)));
         q = _mm_mulhi_epu16(q, _mm_load_si128(reinterpret_cast<const __m128i *>(d.shiftScale + 8 * i)));
-        _mm_store_si128(reinterpret_cast<__m128i *>(natural + 8 * i), _mm_sub_epi16(_mm_xor_si128(q, sign), sign));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 8 * i), _mm_sub_epi16(_mm_xor_si128(q, sign), sign));
     }
-    for (int k = 0; k < 64; ++k) outZigzag[k] = natural[kJpegZigzagToNatural[k]];
 }
 
 #else
 
-void Jpeg_FdctQuantizeSse2(const uint8_t *in, ptrdiff_t stride, const JpegDivisors &d, int16_t *outZigzag) {
+void Jpeg_FdctQuantizeSse2(const uint8_t *in, ptrdiff_t stride, const JpegDivisors &d, int16_t *out) {
     Jpeg_FdctQuantizeScalar(in, stride, d, outZigzag);
 }
 

@@ -22,16 +22,16 @@ struct JpegDivisors {
 void Jpeg_MakeDivisors(const uint16_t *quantZigzag, JpegDivisors *d);
 
 // Transforms 8 rows of 8 samples (`stride` apart) and writes the quantised
-// coefficients in zigzag order. The SSE2 path equals the scalar one bit for
+// coefficients in natural order. The SSE2 path equals the scalar one bit for
 // bit.
-void Jpeg_FdctQuantizeScalar(const uint8_t *in, ptrdiff_t stride, const JpegDivisors &d, int16_t *outZigzag);
-void Jpeg_FdctQuantizeSse2(const uint8_t *in, ptrdiff_t stride, const JpegDivisors &d, int16_t *outZigzag);
+void Jpeg_FdctQuantizeScalar(const uint8_t *in, ptrdiff_t stride, const JpegDivisors &d, int16_t *out);
+void Jpeg_FdctQuantizeSse2(const uint8_t *in, ptrdiff_t stride, const JpegDivisors &d, int16_t *out);
 
-inline void Jpeg_FdctQuantize(const uint8_t *in, ptrdiff_t stride, const JpegDivisors &d, int16_t *outZigzag) {
+inline void Jpeg_FdctQuantize(const uint8_t *in, ptrdiff_t stride, const JpegDivisors &d, int16_t *out) {
 #if defined(__SSE2__)
-    Jpeg_FdctQuantizeSse2(in, stride, d, outZigzag);
+    Jpeg_FdctQuantizeSse2(in, stride, d, out);
 #else
-    Jpeg_FdctQuantizeScalar(in, stride, d, outZigzag);
+    Jpeg_FdctQuantizeScalar(in, stride, d, out);
 #endif
 }
 

@@ -1,5 +1,7 @@
 #include "jpeg_huffman_encode.h"
 
+#include "jpeg_tables.h"
+
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -71,6 +73,7 @@ void Jpeg_OptimalHuffman(const uint32_t freqIn[256], JpegHuffCode *out) {
         for (int c = 0; c < out->counts[l - 1]; ++c, ++k) {
             out->code[out->symbols[k]] = static_cast<uint16_t>(code++);
             out->size[out->symbols[k]] = static_cast<uint8_t>(l);
+            out->packed[out->symbols[k]] = (code - 1) << 8 | static_cast<uint32_t>(l);
         }
         code <<= 1;
     }
@@ -98,22 +101,46 @@ void JpegBitWriter::Flush() {
     Spill();
 }
 
+namespace {
+
+// For each row of a block and each pattern of its non-zero columns, the
+// zigzag bits of those positions: eight lookups turn a row-major mask into
+// a zigzag one.
+struct ZigzagBits {
+    uint64_t bits[8][256];
+    ZigzagBits() {
+        uint8_t zigzagOf[64];
+        for (int k = 0; k < 64; ++k) zigzagOf[kJpegZigzagToNatural[k]] = static_cast<uint8_t>(k);
+        for (int r = 0; r < 8; ++r)
+            for (int p = 0; p < 256; ++p) {
+                uint64_t m = 0;
+                for (int c = 0; c < 8; ++c)
+                    if (p & (1 << c)) m |= uint64_t{1} << zigzagOf[r * 8 + c];
+                bits[r][p] = m;
+            }
+    }
+};
+const ZigzagBits kZigzagBits;
+
+}  // namespace
+
 uint64_t Jpeg_NonzeroMask(const int16_t *z) {
+    uint64_t natural = 0;
 #if defined(__SSE2__)
     const __m128i zero = _mm_setzero_si128();
-    uint64_t zeros = 0;
     for (int i = 0; i < 4; ++i) {
         const __m128i a = _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i *>(z + 16 * i)), zero);
         const __m128i b = _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i *>(z + 16 * i + 8)), zero);
-        zeros |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(a, b)))) << (16 * i);
+        natural |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(a, b)))) << (16 * i);
     }
-    return ~zeros;
+    natural = ~natural;
 #else
-    uint64_t m = 0;
-    for (int k = 0; k < 64; ++k)
-        if (z[k]) m |= uint64_t{1} << k;
-    return m;
+    for (int n = 0; n < 64; ++n)
+        if (z[n]) natural |= uint64_t{1} << n;
 #endif
+    uint64_t m = 0;
+    for (int r = 0; r < 8; ++r) m |= kZigzagBits.bits[r][(natural >> (8 * r)) & 0xFF];
+    return m;
 }
 
 }  // namespace dibcore

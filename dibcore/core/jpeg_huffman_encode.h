@@ -17,13 +17,15 @@ struct JpegHuffCode {
     int symbolCount;
     uint16_t code[256];
     uint8_t size[256];  // 0: symbol unused
+    uint32_t packed[256];  // code << 8 | size: one load in the hot loop
 };
 
 // Builds the best code for `freq` (symbols with count 0 get no code).
 void Jpeg_OptimalHuffman(const uint32_t freq[256], JpegHuffCode *out);
 
-// Which of the 64 coefficients (zigzag order) are not zero, bit k for k.
-uint64_t Jpeg_NonzeroMask(const int16_t *zigzag);
+// Which coefficients of a block (natural order) are not zero, as a mask in
+// zigzag order: bit k for the k-th coefficient of the zigzag sequence.
+uint64_t Jpeg_NonzeroMask(const int16_t *natural);
 
 class JpegBitWriter {
 public:
