@@ -156,7 +156,10 @@ TEST(JpegColour, EncoderKernelsEqualScalarAtEveryWidth) {
     EXPECT_EQ(y[0], 255);
     EXPECT_EQ(y[1], 0);
     EXPECT_EQ(y[2], 128);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(cb[i], 128), EXPECT_EQ(cr[i], 128);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(cb[i], 128);
+        EXPECT_EQ(cr[i], 128);
+    }
 }
 
 TEST(JpegColour, InvertedInksTimesBlack) {
