@@ -121,7 +121,7 @@ struct EncComponent {
     }
 };
 
-struct ScanSpec {
+struct ScanPlan {
     int count;
     int comp[3];
     int ss, se, ah, al;
@@ -129,17 +129,17 @@ struct ScanSpec {
 
 // The usual progressive sequence: DC first at reduced precision, the low
 // luma frequencies early, chroma next, then the refinement bits.
-const ScanSpec kColourScript[] = {
+const ScanPlan kColourScript[] = {
     {3, {0, 1, 2}, 0, 0, 0, 1}, {1, {0}, 1, 5, 0, 2},  {1, {2}, 1, 63, 0, 1}, {1, {1}, 1, 63, 0, 1},
     {1, {0}, 6, 63, 0, 2},      {1, {0}, 1, 63, 2, 1}, {3, {0, 1, 2}, 0, 0, 1, 0}, {1, {2}, 1, 63, 1, 0},
     {1, {1}, 1, 63, 1, 0},      {1, {0}, 1, 63, 1, 0},
 };
-const ScanSpec kGreyScript[] = {
+const ScanPlan kGreyScript[] = {
     {1, {0}, 0, 0, 0, 1}, {1, {0}, 1, 5, 0, 2}, {1, {0}, 6, 63, 0, 2},
     {1, {0}, 1, 63, 2, 1}, {1, {0}, 0, 0, 1, 0}, {1, {0}, 1, 63, 1, 0},
 };
-const ScanSpec kBaselineColour = {3, {0, 1, 2}, 0, 63, 0, 0};
-const ScanSpec kBaselineGrey = {1, {0}, 0, 63, 0, 0};
+const ScanPlan kBaselineColour = {3, {0, 1, 2}, 0, 63, 0, 0};
+const ScanPlan kBaselineGrey = {1, {0}, 0, 63, 0, 0};
 
 inline int BitLength(uint32_t v) { return v ? 32 - __builtin_clz(v) : 0; }
 
@@ -228,7 +228,7 @@ public:
         pendingCount_ = 0;
     }
 
-    void AcFirst(const int16_t *z, const ScanSpec &s, int table) {
+    void AcFirst(const int16_t *z, const ScanPlan &s, int table) {
         int run = 0;
         for (int k = s.ss; k <= s.se; ++k) {
             const int v = z[kJpegZigzagToNatural[k]];
@@ -253,7 +253,7 @@ public:
     // Refinement of coefficients already sent, new ones of magnitude one.
     // Correction bits of coefficients skipped by a run wait in a buffer until
     // the symbol (or EOB run) that precedes them in the stream is written.
-    void AcRefine(const int16_t *z, const ScanSpec &s, int table) {
+    void AcRefine(const int16_t *z, const ScanPlan &s, int table) {
         uint32_t absv[64];
         int eob = 0;
         for (int k = s.ss; k <= s.se; ++k) {
@@ -319,15 +319,15 @@ private:
     bool PrepareRows();
     void TransformRow(const RowSource &src, int my);
     template <bool kCount>
-    void CodeScan(const ScanSpec &s, ScanCoder<kCount> &coder, JpegBitWriter *w);
+    void CodeScan(const ScanPlan &s, ScanCoder<kCount> &coder, JpegBitWriter *w);
     template <bool kCount>
-    void CodeMcuRow(const ScanSpec &s, ScanCoder<kCount> &coder, int my);
+    void CodeMcuRow(const ScanPlan &s, ScanCoder<kCount> &coder, int my);
     template <bool kCount>
-    void CodeBlock(const ScanSpec &s, ScanCoder<kCount> &coder, EncComponent &c, const int16_t *z);
+    void CodeBlock(const ScanPlan &s, ScanCoder<kCount> &coder, EncComponent &c, const int16_t *z);
     void FlattenPadding(int my);
     void WriteMarker(uint8_t m, const uint8_t *payload, size_t n);
     void WriteHeaders(bool progressive);
-    void WriteHuffman(const ScanSpec &s, uint32_t (*dcFreq)[256], uint32_t (*acFreq)[256]);
+    void WriteHuffman(const ScanPlan &s, uint32_t (*dcFreq)[256], uint32_t (*acFreq)[256]);
 
     static constexpr int kSampleStep = 4;
     HeapArray<uint8_t> rgb_, planes_, subsampled_;
@@ -424,7 +424,7 @@ void Encoder::FlattenPadding(int my) {
 }
 
 template <bool kCount>
-void Encoder::CodeBlock(const ScanSpec &s, ScanCoder<kCount> &coder, EncComponent &c, const int16_t *z) {
+void Encoder::CodeBlock(const ScanPlan &s, ScanCoder<kCount> &coder, EncComponent &c, const int16_t *z) {
     if (s.ss == 0 && s.se == 63) {
         coder.BaselineBlock(z, c.pred, c.table, c.table);
     } else if (s.ss == 0) {
@@ -445,7 +445,7 @@ void Encoder::CodeBlock(const ScanSpec &s, ScanCoder<kCount> &coder, EncComponen
 // One row of MCUs of an interleaved scan (or of a grey picture, whose
 // blocks are its MCUs).
 template <bool kCount>
-void Encoder::CodeMcuRow(const ScanSpec &s, ScanCoder<kCount> &coder, int my) {
+void Encoder::CodeMcuRow(const ScanPlan &s, ScanCoder<kCount> &coder, int my) {
     for (int mx = 0; mx < mcusX_; ++mx)
         for (int i = 0; i < s.count; ++i) {
             EncComponent &c = comp_[s.comp[i]];
@@ -457,7 +457,7 @@ void Encoder::CodeMcuRow(const ScanSpec &s, ScanCoder<kCount> &coder, int my) {
 }
 
 template <bool kCount>
-void Encoder::CodeScan(const ScanSpec &s, ScanCoder<kCount> &coder, JpegBitWriter *w) {
+void Encoder::CodeScan(const ScanPlan &s, ScanCoder<kCount> &coder, JpegBitWriter *w) {
     for (int i = 0; i < s.count; ++i) comp_[s.comp[i]].pred = 0;
     if (s.count > 1 || ncomp_ == 1) {
         for (int my = 0; my < mcusY_; ++my) CodeMcuRow(s, coder, my);
@@ -496,7 +496,7 @@ void Encoder::WriteHeaders(bool progressive) {
     WriteMarker(progressive ? 0xC2 : 0xC0, sof, 6 + 3 * static_cast<size_t>(ncomp_));
 }
 
-void Encoder::WriteHuffman(const ScanSpec &s, uint32_t (*dcFreq)[256], uint32_t (*acFreq)[256]) {
+void Encoder::WriteHuffman(const ScanPlan &s, uint32_t (*dcFreq)[256], uint32_t (*acFreq)[256]) {
     uint8_t dht[4 * (17 + 256)];
     size_t n = 0;
     auto add = [&](int cls, int t, uint32_t *freq, JpegHuffCode *code) {
@@ -544,7 +544,7 @@ bool Encoder::Run(const Picture &picture, int quality, bool progressive, ByteBuf
     Jpeg_ScaleQuant(kJpegStdLumaQuant, quality, quant_[0]);
     Jpeg_ScaleQuant(kJpegStdChromaQuant, quality, quant_[1]);
 
-    const ScanSpec *script;
+    const ScanPlan *script;
     int scans;
     if (progressive) {
         script = ncomp_ == 3 ? kColourScript : kGreyScript;
@@ -585,7 +585,7 @@ bool Encoder::Run(const Picture &picture, int quality, bool progressive, ByteBuf
     }
     WriteHeaders(progressive);
     for (int i = 0; i < scans; ++i) {
-        const ScanSpec &s = script[i];
+        const ScanPlan &s = script[i];
         const bool needsCodes = !(s.ss == 0 && s.ah != 0);  // DC refinement is raw bits
         if (needsCodes && progressive) {
             std::memset(freq, 0, sizeof(uint32_t) * 4 * 256);
