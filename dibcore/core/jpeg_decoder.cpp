@@ -69,7 +69,7 @@ private:
     int Restart(const Scan &scan, int expected);
     void DecodeMcuStreaming(const Scan &scan, int mx, int my);
     void FillMcuGrey(const Scan &scan, int mx, int my);
-    bool DecodeBlockProgressive(const Scan &scan, Component &c, int16_t *blk);
+    void DecodeBlockProgressive(const Scan &scan, Component &c, int16_t *blk);
     void TransformMcuRow(int my);
     void EmitRows(int upTo);
     const uint8_t *ComponentRow(int ci, int y);
@@ -401,7 +401,7 @@ void Decoder::FillMcuGrey(const Scan &scan, int mx, int my) {
     }
 }
 
-bool Decoder::DecodeBlockProgressive(const Scan &scan, Component &c, int16_t *blk) {
+void Decoder::DecodeBlockProgressive(const Scan &scan, Component &c, int16_t *blk) {
     JpegBitReader &br = br_;
     br.Refill();
     if (scan.ss == 0) {
@@ -413,13 +413,13 @@ bool Decoder::DecodeBlockProgressive(const Scan &scan, Component &c, int16_t *bl
         } else if (br.Get(1)) {
             blk[0] = static_cast<int16_t>(blk[0] | (1 << scan.al));
         }
-        return true;
+        return;
     }
     const JpegHuffTable &ac = ac_[c.acTable];
     if (scan.ah == 0) {
         if (eobrun_ > 0) {
             --eobrun_;
-            return true;
+            return;
         }
         for (int k = scan.ss; k <= scan.se; ++k) {
             br.Refill();
@@ -437,7 +437,7 @@ bool Decoder::DecodeBlockProgressive(const Scan &scan, Component &c, int16_t *bl
                 break;
             }
         }
-        return true;
+        return;
     }
     // Refinement: one more bit of every coefficient already seen, and new
     // coefficients of magnitude one.
@@ -482,7 +482,6 @@ bool Decoder::DecodeBlockProgressive(const Scan &scan, Component &c, int16_t *bl
         }
         --eobrun_;
     }
-    return true;
 }
 
 // At a restart interval: find the restart marker numbered `expected` and

@@ -23,8 +23,8 @@ inline int32_t Descale(uint32_t v, int shift) {
     return static_cast<int32_t>(v + (1u << (shift - 1))) >> shift;
 }
 
-// One 8-point transform; `in` and `out` step by `step`.
-template <typename Out, typename Store>
+// One 8-point transform; `store` receives output i with its value.
+template <typename Store>
 inline void Idct1D(const int32_t *in, int shift, Store store) {
     const uint32_t i0 = static_cast<uint32_t>(in[0]), i1 = static_cast<uint32_t>(in[1]),
                    i2 = static_cast<uint32_t>(in[2]), i3 = static_cast<uint32_t>(in[3]),
@@ -73,13 +73,13 @@ void Jpeg_IdctScalar(const int16_t *coef, uint8_t *out, ptrdiff_t stride) {
     for (int c = 0; c < 8; ++c) {
         int32_t col[8];
         for (int r = 0; r < 8; ++r) col[r] = coef[r * 8 + c];
-        Idct1D<int16_t>(col, kPass1Shift, [&](int r, int32_t v) { ws[r * 8 + c] = Saturate16(v); });
+        Idct1D(col, kPass1Shift, [&](int r, int32_t v) { ws[r * 8 + c] = Saturate16(v); });
     }
     for (int r = 0; r < 8; ++r) {
         int32_t row[8];
         for (int c = 0; c < 8; ++c) row[c] = ws[r * 8 + c];
         uint8_t *o = out + r * stride;
-        Idct1D<uint8_t>(row, kPass2Shift, [&](int c, int32_t v) {
+        Idct1D(row, kPass2Shift, [&](int c, int32_t v) {
             // The SIMD path saturates to 16 bits, then to a signed byte.
             const int32_t s = Saturate16(v);
             o[c] = static_cast<uint8_t>((s < -128 ? -128 : s > 127 ? 127 : s) + 128);
