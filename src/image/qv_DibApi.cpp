@@ -96,11 +96,11 @@ DibHandle Dibcore_PNGAtoDIB(const DibPathChar *path) { return g_dibcore.PNGAtoDI
 DibHandle Dibcore_PNGMAtoDIB(const void *m, uint32_t n) {
     return g_dibcore.PNGMAtoDIB ? g_dibcore.PNGMAtoDIB(m, n) : 0;
 }
-int32_t Dibcore_InfoPNG(const DibPathChar *path, PngInfo *info) {
-    return g_dibcore.InfoPNG ? g_dibcore.InfoPNG(path, info, 0, 0) : 0;
+int32_t Dibcore_InfoPNG(const DibPathChar *path, PngInfo *info, PngAlphaTable *alphaTable) {
+    return g_dibcore.InfoPNG ? g_dibcore.InfoPNG(path, info, reinterpret_cast<intptr_t>(alphaTable), 0) : 0;
 }
-int32_t Dibcore_InfoPNGM(const void *m, uint32_t n, PngInfo *info) {
-    return g_dibcore.InfoPNGM ? g_dibcore.InfoPNGM(m, n, info, 0, 0) : 0;
+int32_t Dibcore_InfoPNGM(const void *m, uint32_t n, PngInfo *info, PngAlphaTable *alphaTable) {
+    return g_dibcore.InfoPNGM ? g_dibcore.InfoPNGM(m, n, info, reinterpret_cast<intptr_t>(alphaTable), 0) : 0;
 }
 DibHandle Dibcore_GIFtoDIBex(const DibPathChar *path, GifStillInfo *info) {
     return g_dibcore.GIFtoDIBex ? g_dibcore.GIFtoDIBex(path, info) : 0;
