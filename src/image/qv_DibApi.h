@@ -81,7 +81,8 @@ using DibcoreLookup = void *(*)(void *context, const char *name);
 DibcoreBindResult Dibcore_Bind(void *module, DibcoreLookup lookup, void *context, bool utf16Build, DibcoreApi *api,
                                const char **lastMissing);
 
-// Forwarders: each passes its arguments on when the slot is bound and returns
+// Forwarders: the ones taking a path are built per text flavour with the
+// program code (qv_DibPathCalls.cpp); the rest are portable. Each passes its arguments on when the slot is bound and returns
 // 0 (null) otherwise, so an unbound library makes every picture operation
 // fail quietly.
 int32_t Dibcore_DeleteDIB(DibHandle handle);
