@@ -74,48 +74,20 @@ int32_t Dibcore_TurnDIBex(DibHandle h, int32_t angle, uint32_t background) {
 }
 int32_t Dibcore_DIBtoRLE(DibHandle h) { return g_dibcore.DIBtoRLE ? g_dibcore.DIBtoRLE(h) : 0; }
 int32_t Dibcore_RLEtoDIB(DibHandle h) { return g_dibcore.RLEtoDIB ? g_dibcore.RLEtoDIB(h) : 0; }
-int32_t Dibcore_DIBtoBMP(const DibPathChar *path, DibHandle h) {
-    return g_dibcore.DIBtoBMP ? g_dibcore.DIBtoBMP(path, h) : 0;
-}
-DibHandle Dibcore_BMPtoDIB(const DibPathChar *path) { return g_dibcore.BMPtoDIB ? g_dibcore.BMPtoDIB(path) : 0; }
-DibHandle Dibcore_JPGtoDIB(const DibPathChar *path) { return g_dibcore.JPGtoDIB ? g_dibcore.JPGtoDIB(path) : 0; }
-DibHandle Dibcore_PNGtoDIB(const DibPathChar *path) { return g_dibcore.PNGtoDIB ? g_dibcore.PNGtoDIB(path) : 0; }
 DibHandle Dibcore_BMPMtoDIB(const void *m, uint32_t n) { return g_dibcore.BMPMtoDIB ? g_dibcore.BMPMtoDIB(m, n) : 0; }
 DibHandle Dibcore_JPGMtoDIB(const void *m, uint32_t n) { return g_dibcore.JPGMtoDIB ? g_dibcore.JPGMtoDIB(m, n) : 0; }
 DibHandle Dibcore_PNGMtoDIB(const void *m, uint32_t n) { return g_dibcore.PNGMtoDIB ? g_dibcore.PNGMtoDIB(m, n) : 0; }
-int32_t Dibcore_DIBtoJPG(const DibPathChar *path, DibHandle h, int32_t quality, uint32_t flags) {
-    return g_dibcore.DIBtoJPG ? g_dibcore.DIBtoJPG(path, h, quality, flags) : 0;
-}
-int32_t Dibcore_DIBtoPNGex(const DibPathChar *path, DibHandle h, const PngSaveOptions *options) {
-    return g_dibcore.DIBtoPNGex ? g_dibcore.DIBtoPNGex(path, h, options) : 0;
-}
-int32_t Dibcore_DIBtoGIFex(const DibPathChar *path, DibHandle h, const GifSaveOptions *options) {
-    return g_dibcore.DIBtoGIFex ? g_dibcore.DIBtoGIFex(path, h, options) : 0;
-}
-DibHandle Dibcore_PNGAtoDIB(const DibPathChar *path) { return g_dibcore.PNGAtoDIB ? g_dibcore.PNGAtoDIB(path) : 0; }
 DibHandle Dibcore_PNGMAtoDIB(const void *m, uint32_t n) {
     return g_dibcore.PNGMAtoDIB ? g_dibcore.PNGMAtoDIB(m, n) : 0;
 }
-int32_t Dibcore_InfoPNG(const DibPathChar *path, PngInfo *info) {
-    return g_dibcore.InfoPNG ? g_dibcore.InfoPNG(path, info, 0, 0) : 0;
-}
-int32_t Dibcore_InfoPNGM(const void *m, uint32_t n, PngInfo *info) {
-    return g_dibcore.InfoPNGM ? g_dibcore.InfoPNGM(m, n, info, 0, 0) : 0;
-}
-DibHandle Dibcore_GIFtoDIBex(const DibPathChar *path, GifStillInfo *info) {
-    return g_dibcore.GIFtoDIBex ? g_dibcore.GIFtoDIBex(path, info) : 0;
+int32_t Dibcore_InfoPNGM(const void *m, uint32_t n, PngInfo *info, PngAlphaTable *alphaTable) {
+    return g_dibcore.InfoPNGM ? g_dibcore.InfoPNGM(m, n, info, reinterpret_cast<intptr_t>(alphaTable), 0) : 0;
 }
 DibHandle Dibcore_GIFMtoDIBex(const void *m, uint32_t n, GifStillInfo *info) {
     return g_dibcore.GIFMtoDIBex ? g_dibcore.GIFMtoDIBex(m, n, info) : 0;
 }
-int32_t Dibcore_InfoGIF(const DibPathChar *path, GifInfo *info) {
-    return g_dibcore.InfoGIF ? g_dibcore.InfoGIF(path, info) : 0;
-}
 int32_t Dibcore_InfoGIFM(const void *m, uint32_t n, GifInfo *info) {
     return g_dibcore.InfoGIFM ? g_dibcore.InfoGIFM(m, n, info) : 0;
-}
-int32_t Dibcore_GIFAniToDIB(const DibPathChar *path, GifFrameRecord *frames, int32_t count) {
-    return g_dibcore.GIFAniToDIB ? g_dibcore.GIFAniToDIB(path, frames, count, 0) : 0;
 }
 int32_t Dibcore_GIFMAniToDIB(const void *m, uint32_t n, GifFrameRecord *frames, int32_t count) {
     return g_dibcore.GIFMAniToDIB ? g_dibcore.GIFMAniToDIB(m, n, frames, count, 0) : 0;

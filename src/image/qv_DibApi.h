@@ -9,6 +9,8 @@
 
 #include "dibcore_api.h"
 
+struct PngAlphaTable;
+
 // The module, then one slot per entry point in kDibcoreEntryNames order. A
 // slot stays null when the library is not loaded or lacks that entry point.
 struct DibcoreApi {
@@ -79,7 +81,8 @@ using DibcoreLookup = void *(*)(void *context, const char *name);
 DibcoreBindResult Dibcore_Bind(void *module, DibcoreLookup lookup, void *context, bool utf16Build, DibcoreApi *api,
                                const char **lastMissing);
 
-// Forwarders: each passes its arguments on when the slot is bound and returns
+// Forwarders: the ones taking a path are built per text flavour with the
+// program code (qv_DibPathCalls.cpp); the rest are portable. Each passes its arguments on when the slot is bound and returns
 // 0 (null) otherwise, so an unbound library makes every picture operation
 // fail quietly.
 int32_t Dibcore_DeleteDIB(DibHandle handle);
@@ -106,8 +109,10 @@ int32_t Dibcore_DIBtoPNGex(const DibPathChar *path, DibHandle handle, const PngS
 int32_t Dibcore_DIBtoGIFex(const DibPathChar *path, DibHandle handle, const GifSaveOptions *options);
 DibHandle Dibcore_PNGAtoDIB(const DibPathChar *path);
 DibHandle Dibcore_PNGMAtoDIB(const void *memory, uint32_t size);
-int32_t Dibcore_InfoPNG(const DibPathChar *path, PngInfo *info);
-int32_t Dibcore_InfoPNGM(const void *memory, uint32_t size, PngInfo *info);
+// alphaTable (may be null) receives the palette alpha table; its address goes
+// in the entry point's first spare argument.
+int32_t Dibcore_InfoPNG(const DibPathChar *path, PngInfo *info, PngAlphaTable *alphaTable);
+int32_t Dibcore_InfoPNGM(const void *memory, uint32_t size, PngInfo *info, PngAlphaTable *alphaTable);
 DibHandle Dibcore_GIFtoDIBex(const DibPathChar *path, GifStillInfo *info);
 DibHandle Dibcore_GIFMtoDIBex(const void *memory, uint32_t size, GifStillInfo *info);
 int32_t Dibcore_InfoGIF(const DibPathChar *path, GifInfo *info);

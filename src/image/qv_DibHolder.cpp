@@ -31,16 +31,6 @@ int Relock(DibHolder &h) {
     return 1;
 }
 
-// The common tail of every loader: take the new handle or stay empty.
-int AttachNew(DibHolder &h, DibHandle fresh) {
-    if (fresh == 0) return 0;
-    if (!DibHolder_Attach(h, fresh)) {
-        Dibcore_DeleteDIB(fresh);
-        return 0;
-    }
-    return 1;
-}
-
 }  // namespace
 
 int DibHolder_Lock(DibHolder &h) {
@@ -49,6 +39,15 @@ int DibHolder_Lock(DibHolder &h) {
         return 1;
     }
     return Relock(h);
+}
+
+int DibHolder_AttachNew(DibHolder &h, DibHandle fresh) {
+    if (fresh == 0) return 0;
+    if (!DibHolder_Attach(h, fresh)) {
+        Dibcore_DeleteDIB(fresh);
+        return 0;
+    }
+    return 1;
 }
 
 int DibHolder_Attach(DibHolder &h, DibHandle handle) {
@@ -68,18 +67,18 @@ DibHandle DibHolder_Take(DibHolder &h) {
 
 int DibHolder_CopyFrom(DibHolder &h, const DibHolder &source) {
     if (h.handle != 0 || source.handle == 0) return 0;
-    return AttachNew(h, Dibcore_CopyDIB(source.handle));
+    return DibHolder_AttachNew(h, Dibcore_CopyDIB(source.handle));
 }
 
 int DibHolder_Create(DibHolder &h, int32_t width, int32_t height, int32_t depth, uint32_t colours, int exact,
                      const void *paletteOrMasks) {
     if (h.handle != 0) return 0;
-    return AttachNew(h, Dib_Create(width, height, depth, colours, exact, paletteOrMasks));
+    return DibHolder_AttachNew(h, Dib_Create(width, height, depth, colours, exact, paletteOrMasks));
 }
 
 int DibHolder_CreateDIB(DibHolder &h, const void *header, const void *bits) {
     if (h.handle != 0) return 0;
-    return AttachNew(h, Dibcore_CreateDIB(header, bits));
+    return DibHolder_AttachNew(h, Dibcore_CreateDIB(header, bits));
 }
 
 int DibHolder_Turn(DibHolder &h, int32_t degrees) {
@@ -94,35 +93,20 @@ int DibHolder_TurnEx(DibHolder &h, int32_t angle, uint32_t background) {
     return Relock(h) ? result : 0;
 }
 
-int DibHolder_BMPtoDIB(DibHolder &h, const DibPathChar *path) {
-    return h.handle == 0 && AttachNew(h, Dibcore_BMPtoDIB(path));
-}
 int DibHolder_BMPMtoDIB(DibHolder &h, const void *memory, uint32_t size) {
-    return h.handle == 0 && AttachNew(h, Dibcore_BMPMtoDIB(memory, size));
-}
-int DibHolder_JPGtoDIB(DibHolder &h, const DibPathChar *path) {
-    return h.handle == 0 && AttachNew(h, Dibcore_JPGtoDIB(path));
+    return h.handle == 0 && DibHolder_AttachNew(h, Dibcore_BMPMtoDIB(memory, size));
 }
 int DibHolder_JPGMtoDIB(DibHolder &h, const void *memory, uint32_t size) {
-    return h.handle == 0 && AttachNew(h, Dibcore_JPGMtoDIB(memory, size));
-}
-int DibHolder_PNGtoDIB(DibHolder &h, const DibPathChar *path) {
-    return h.handle == 0 && AttachNew(h, Dibcore_PNGtoDIB(path));
+    return h.handle == 0 && DibHolder_AttachNew(h, Dibcore_JPGMtoDIB(memory, size));
 }
 int DibHolder_PNGMtoDIB(DibHolder &h, const void *memory, uint32_t size) {
-    return h.handle == 0 && AttachNew(h, Dibcore_PNGMtoDIB(memory, size));
-}
-int DibHolder_PNGAtoDIB(DibHolder &h, const DibPathChar *path) {
-    return h.handle == 0 && AttachNew(h, Dibcore_PNGAtoDIB(path));
+    return h.handle == 0 && DibHolder_AttachNew(h, Dibcore_PNGMtoDIB(memory, size));
 }
 int DibHolder_PNGMAtoDIB(DibHolder &h, const void *memory, uint32_t size) {
-    return h.handle == 0 && AttachNew(h, Dibcore_PNGMAtoDIB(memory, size));
-}
-int DibHolder_GIFtoDIBex(DibHolder &h, const DibPathChar *path, GifStillInfo *info) {
-    return h.handle == 0 && AttachNew(h, Dibcore_GIFtoDIBex(path, info));
+    return h.handle == 0 && DibHolder_AttachNew(h, Dibcore_PNGMAtoDIB(memory, size));
 }
 int DibHolder_GIFMtoDIBex(DibHolder &h, const void *memory, uint32_t size, GifStillInfo *info) {
-    return h.handle == 0 && AttachNew(h, Dibcore_GIFMtoDIBex(memory, size, info));
+    return h.handle == 0 && DibHolder_AttachNew(h, Dibcore_GIFMtoDIBex(memory, size, info));
 }
 
 int DibHolder_To24Bit(DibHolder &h, DibHandle source) {
@@ -135,7 +119,7 @@ int DibHolder_To24Bit(DibHolder &h, DibHandle source) {
             Dibcore_DeleteDIB(copy);
             return 0;
         }
-        return AttachNew(h, copy);
+        return DibHolder_AttachNew(h, copy);
     }
     if (h.handle == 0 || h.data == nullptr) return 0;
     if (h.data->header->biBitCount == 24 && h.data->header->biCompression == kDibRgb) return Relock(h);
@@ -157,7 +141,7 @@ int DibHolder_Replace(DibHolder &h, int ok, DibHandle fresh) {
     if (fresh == 0) return Relock(h);
     if (fresh == h.handle) return Relock(h);  // a library that answers with the same handle
     DibHolder_Free(h);
-    return AttachNew(h, fresh);
+    return DibHolder_AttachNew(h, fresh);
 }
 
 int DibHolder_ApplyTransparency(DibHolder &h, const uint8_t *paletteAlpha, DibHandle alpha, uint32_t background,

@@ -29,6 +29,9 @@ int DibHolder_Lock(DibHolder &h);
 // Into an empty holder only; on a failing lock the holder is empty again and
 // the caller still owns (and deletes) `handle`.
 int DibHolder_Attach(DibHolder &h, DibHandle handle);
+// The common tail of every loader: takes `fresh` into the empty holder, or
+// deletes it and stays empty. 0 when fresh is 0 or cannot be attached.
+int DibHolder_AttachNew(DibHolder &h, DibHandle fresh);
 // Hands the handle over to the caller; the holder is empty afterwards.
 DibHandle DibHolder_Take(DibHolder &h);
 
@@ -43,7 +46,8 @@ int DibHolder_Turn(DibHolder &h, int32_t degrees);
 int DibHolder_TurnEx(DibHolder &h, int32_t angle, uint32_t background);
 
 // Loaders into an empty holder; the holder is empty when the call or the lock
-// fails.
+// fails. Those taking a path are built with the program code of each text
+// flavour (qv_DibPathCalls.cpp).
 int DibHolder_BMPtoDIB(DibHolder &h, const DibPathChar *path);
 int DibHolder_BMPMtoDIB(DibHolder &h, const void *memory, uint32_t size);
 int DibHolder_JPGtoDIB(DibHolder &h, const DibPathChar *path);

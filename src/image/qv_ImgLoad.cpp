@@ -87,22 +87,23 @@ int DecodePng(LoadedImage *r, const Source &s, const LoadOptions &o) {
     if (!ok) return kRefused;
     if (o.pngTrans) {
         const DibHandle alpha = s.memory ? Dibcore_PNGMAtoDIB(s.memory, s.size) : Dibcore_PNGAtoDIB(s.path);
-        uint8_t paletteAlpha[kPaletteAlphaBytes] = {};
-        LoadPngInfo info{};
-        info.flags = kPngInfoRequest;
-        // The table's address travels in a 32-bit field; see the report on
-        // connecting this with the PNG reader's record.
-        info.transparent = uint32_t(reinterpret_cast<uintptr_t>(paletteAlpha));
-        const int32_t got = s.memory ? Dibcore_InfoPNGM(s.memory, s.size, AsPngInfo(&info))
-                                     : Dibcore_InfoPNG(s.path, AsPngInfo(&info));
-        if (!got) std::memset(&info, 0, sizeof info);
-        if (alpha != 0 || (info.flags & kPngHasTransparency)) {
-            const bool own = o.pngFileBg && (info.flags & kPngHasBackground);
+        PngAlphaTable paletteAlpha{};
+        PngInfo info{};
+        info.flags = kPngInfoAsked;
+        const int32_t got = s.memory ? Dibcore_InfoPNGM(s.memory, s.size, &info, &paletteAlpha)
+                                     : Dibcore_InfoPNG(s.path, &info, &paletteAlpha);
+        if (!got) {
+            info = PngInfo{};
+            paletteAlpha = PngAlphaTable{};
+        }
+        if (alpha != 0 || (info.flags & kPngInfoTransparency)) {
+            const bool own = o.pngFileBg && (info.flags & kPngInfoBackground);
             const uint32_t background = own ? info.background : o.background;
-            const int isIndex = own && (info.flags & kPngBackgroundIsIndex) ? 1 : 0;
-            const int applied = DibHolder_ApplyTransparency(r->image, paletteAlpha, alpha, background, isIndex,
-                                                            info.transparent, (info.flags & kPngReplaceColour) ? 1 : 0);
-            if (info.flags & kPngHasTransparency) r->transparency = 2;
+            const int isIndex = own && (info.flags & kPngInfoBackgroundIndex) ? 1 : 0;
+            const int applied = DibHolder_ApplyTransparency(r->image, reinterpret_cast<const uint8_t *>(&paletteAlpha),
+                                                            alpha, background, isIndex, info.transparent,
+                                                            (info.flags & kPngInfoReplaceOne) ? 1 : 0);
+            if (info.flags & kPngInfoTransparency) r->transparency = 2;
             else if (alpha != 0 && applied) r->transparency = 1;
         }
         if (alpha != 0) Dibcore_DeleteDIB(alpha);
@@ -112,29 +113,29 @@ int DecodePng(LoadedImage *r, const Source &s, const LoadOptions &o) {
     return kOk;
 }
 
-int32_t GifFrames(const Source &s, LoadGifFrame *frames, int32_t count) {
-    return s.memory ? Dibcore_GIFMAniToDIB(s.memory, s.size, AsGifFrames(frames), count)
-                    : Dibcore_GIFAniToDIB(s.path, AsGifFrames(frames), count);
+int32_t GifFrames(const Source &s, GifFrameRecord *frames, int32_t count) {
+    return s.memory ? Dibcore_GIFMAniToDIB(s.memory, s.size, frames, count)
+                    : Dibcore_GIFAniToDIB(s.path, frames, count);
 }
 
 int DecodeGif(LoadedImage *r, const Source &s, const LoadOptions &o, int refuseAnimation, int firstFrameOnly) {
-    LoadGifInfo info{};
+    GifInfo info{};
     int32_t count = 1;
     if (o.gifAni) {
-        const int32_t got = s.memory ? Dibcore_InfoGIFM(s.memory, s.size, AsGifInfo(&info))
-                                     : Dibcore_InfoGIF(s.path, AsGifInfo(&info));
+        const int32_t got = s.memory ? Dibcore_InfoGIFM(s.memory, s.size, &info)
+                                     : Dibcore_InfoGIF(s.path, &info);
         if (!got || info.frameCount <= 0) return kRefused;
         count = info.frameCount;
     }
     if (count == 1) {
-        LoadGifStillInfo still{};
-        still.flags = kGifStillRequest;
-        const int ok = s.memory ? DibHolder_GIFMtoDIBex(r->image, s.memory, s.size, AsGifStillInfo(&still))
-                                : DibHolder_GIFtoDIBex(r->image, s.path, AsGifStillInfo(&still));
+        GifStillInfo still{};
+        still.flags = kGifStillPreset;
+        const int ok = s.memory ? DibHolder_GIFMtoDIBex(r->image, s.memory, s.size, &still)
+                                : DibHolder_GIFtoDIBex(r->image, s.path, &still);
         if (!ok) return kRefused;
-        if (o.gifTrans && (still.flags & kGifHasTransparent)) {
+        if (o.gifTrans && (still.flags & kGifStillTransparent)) {
             const uint32_t background =
-                o.gifFileBg && (still.flags & kGifHasBackground) ? still.background : o.background;
+                o.gifFileBg && (still.flags & kGifStillBackground) ? still.background : o.background;
             DibHolder_ApplyTransparency(r->image, nullptr, 0, background, 0, still.transparentIndex, 1);
             r->transparency = 2;
         }
@@ -142,10 +143,10 @@ int DecodeGif(LoadedImage *r, const Source &s, const LoadOptions &o, int refuseA
         return kOk;
     }
     if (refuseAnimation) return kFailed;
-    const int32_t screenW = info.logicalWidth ? info.logicalWidth : (info.width > 65535 ? 65535 : info.width);
-    const int32_t screenH = info.logicalHeight ? info.logicalHeight : (info.height > 65535 ? 65535 : info.height);
+    const int32_t screenW = info.screenWidth ? info.screenWidth : (info.width > 65535 ? 65535 : info.width);
+    const int32_t screenH = info.screenHeight ? info.screenHeight : (info.height > 65535 ? 65535 : info.height);
     if (firstFrameOnly) {
-        LoadGifFrame first{};
+        GifFrameRecord first{};
         if (GifFrames(s, &first, 1) <= 0 || first.picture == 0) {
             if (first.picture) Dibcore_DeleteDIB(first.picture);
             return kRefused;
@@ -175,7 +176,7 @@ int DecodeGif(LoadedImage *r, const Source &s, const LoadOptions &o, int refuseA
     if (r->frames == nullptr) return kFailed;
     r->frameCount = count;
     if (GifFrames(s, r->frames, count) <= 0 || screenW <= 0 || screenH <= 0) return kFailed;
-    if (!o.gifFileBg || info.backgroundIndex >= 256) info.backgroundColour = o.background;
+    if (!o.gifFileBg || info.backgroundIndex >= 256) info.background = o.background;
     r->gifInfo = info;
     r->width = screenW;
     r->height = screenH;
@@ -244,10 +245,10 @@ uint8_t *ReadWhole(FileReader &file, uint64_t fileSize, uint32_t *size) {
 
 LoadedImage::~LoadedImage() { ImgLoad_FreeAll(this); }
 
-LoadGifFrame *ImgLoad_AllocFrames(int32_t count) {
-    if (count <= 0 || uint64_t(count) * sizeof(LoadGifFrame) > kMemMaxRequest) return nullptr;
-    auto *frames = static_cast<LoadGifFrame *>(QV_Alloc(uint32_t(count * sizeof(LoadGifFrame))));
-    if (frames) std::memset(frames, 0, size_t(count) * sizeof(LoadGifFrame));
+GifFrameRecord *ImgLoad_AllocFrames(int32_t count) {
+    if (count <= 0 || uint64_t(count) * sizeof(GifFrameRecord) > kMemMaxRequest) return nullptr;
+    auto *frames = static_cast<GifFrameRecord *>(QV_Alloc(uint32_t(count * sizeof(GifFrameRecord))));
+    if (frames) std::memset(frames, 0, size_t(count) * sizeof(GifFrameRecord));
     return frames;
 }
 

@@ -39,9 +39,9 @@ struct LoadedImage {
     int32_t width = 0;
     int32_t height = 0;
     WCHAR formatName[256] = {};
-    LoadGifInfo gifInfo = {};
+    GifInfo gifInfo = {};
     int32_t frameCount = 0;
-    LoadGifFrame *frames = nullptr;  // QV_Alloc
+    GifFrameRecord *frames = nullptr;  // QV_Alloc
 
     LoadedImage() = default;
     ~LoadedImage();
@@ -70,7 +70,7 @@ void ImgLoad_Clear(LoadedImage *record);
 void ImgLoad_FreeFrames(LoadedImage *record, int deletePictures);
 void ImgLoad_FreeAll(LoadedImage *record);
 inline void ImgLoad_Destroy(LoadedImage *record) { ImgLoad_FreeAll(record); }
-LoadGifFrame *ImgLoad_AllocFrames(int32_t count);
+GifFrameRecord *ImgLoad_AllocFrames(int32_t count);
 
 // Files this large are neither read whole nor shown to plug-ins.
 constexpr uint64_t kLoadHeadLimit = 134217728;  // 128 MiB
