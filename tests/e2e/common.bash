@@ -18,7 +18,12 @@ failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 pass() { echo "ok: $*"; }
 
-probe() { wine "$build/wintests/qv_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
+# probe DIR COMMAND [ARG]: looks only at programs started from DIR.
+probe() {
+  local dir=$1
+  shift
+  QV_PROBE_IN="$(winepath -w "$dir")" wine "$build/wintests/qv_probe.exe" "$@" 2>/dev/null | tr -d '\r'
+}
 
 # install DIR PROGRAM [DLL]: the program alone in DIR, with DLL as
 # data\dibcore.dll when given.

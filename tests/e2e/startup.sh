@@ -19,8 +19,8 @@ for program in Quivelta Quivelta98; do
   install "$dir" "$program" "${complete[$program]}"
   wine "$dir/$program.exe" /user=first >/dev/null 2>&1 &
   pid=$!
-  if [ "$(probe frame 30000)" = frame ]; then pass "$program shows its frame"; else fail "$program: no frame"; fi
-  [ "$(probe exit 30000)" = ended ] || fail "$program: the exit command did not end it"
+  if [ "$(probe "$dir" frame 30000)" = frame ]; then pass "$program shows its frame"; else fail "$program: no frame"; fi
+  [ "$(probe "$dir" exit 30000)" = ended ] || fail "$program: the exit command did not end it"
   wait_gone "$pid" 30 || { fail "$program: process still running"; stop "$pid"; }
   cfg="$dir/user/first/Quivelta.cfg"
   if [ -s "$cfg" ]; then pass "$program wrote $cfg"; else fail "$program: no Quivelta.cfg after exit"; fi
@@ -28,23 +28,23 @@ for program in Quivelta Quivelta98; do
   # The menu bar follows option Menub of the file just written.
   if [ -s "$cfg" ]; then
     if [ "$program" = Quivelta ]; then
-      iconv -f UTF-16 -t UTF-8 "$cfg" | sed 's/^Menub=.*/Menub=1/' | { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE; } >"$cfg.new"
+      iconv -f UTF-16 -t UTF-8 "$cfg" | sed 's/^Menub=[0-9]*/Menub=1/' | { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE; } >"$cfg.new"
     else
-      sed 's/^Menub=.*/Menub=1/' "$cfg" >"$cfg.new"
+      sed 's/^Menub=[0-9]*/Menub=1/' "$cfg" >"$cfg.new"
     fi
     mv "$cfg.new" "$cfg"
     wine "$dir/$program.exe" /user=first >/dev/null 2>&1 &
     pid=$!
-    probe frame 30000 >/dev/null
-    if [ "$(probe menubar)" = "menu bar" ]; then pass "$program: Menub=1 attaches the menu bar"; else fail "$program: no menu bar with Menub=1"; fi
+    probe "$dir" frame 30000 >/dev/null
+    if [ "$(probe "$dir" menubar)" = "menu bar" ]; then pass "$program: Menub=1 attaches the menu bar"; else fail "$program: no menu bar with Menub=1"; fi
 
     # A second start with a file hands it over and ends without a window.
     printf 'BM' >"$work/picture.bmp"
     wine "$dir/$program.exe" /user=first "$(winepath -w "$work/picture.bmp")" >/dev/null 2>&1 &
     second=$!
     if wait_gone "$second" 30; then pass "$program: second start ended"; else fail "$program: second start still running"; stop "$second"; fi
-    [ "$(probe frames)" = 1 ] || fail "$program: the second start left a window"
-    probe exit 30000 >/dev/null
+    [ "$(probe "$dir" frames)" = 1 ] || fail "$program: the second start left a window"
+    probe "$dir" exit 30000 >/dev/null
     wait_gone "$pid" 30 || { fail "$program: first instance still running"; stop "$pid"; }
   fi
 
@@ -53,7 +53,7 @@ for program in Quivelta Quivelta98; do
   install "$dir" "$program"
   wine "$dir/$program.exe" /user=nolib >/dev/null 2>&1 &
   pid=$!
-  out=$(probe boxes 30000)
+  out=$(probe "$dir" boxes 30000)
   count=$(head -n1 <<<"$out")
   if [ "$count" = 1 ] && grep -q "not laid out correctly" <<<"$out"; then
     pass "$program: one box for the missing library"
@@ -68,7 +68,7 @@ for program in Quivelta Quivelta98; do
   install "$dir" "$program" "$wrong"
   wine "$dir/$program.exe" /user=wrong >/dev/null 2>&1 &
   pid=$!
-  out=$(probe boxes 30000)
+  out=$(probe "$dir" boxes 30000)
   if [ "$(head -n1 <<<"$out")" = 1 ] && grep -q "dibcore.dll version error" <<<"$out"; then
     pass "$program: version error reported"
   else

@@ -7,6 +7,8 @@
 //   boxes TIMEOUT_MS        waits for error boxes: prints their count and,
 //                           for each, its text; then closes them
 //   menubar                 the frame has a menu bar
+// With QV_PROBE_IN set to a folder, only windows of programs started from
+// that folder count (other tests may run programs at the same time).
 #include <windows.h>
 
 #include <cstdio>
@@ -21,15 +23,31 @@ const wchar_t kErrorCaption[] = L"Quivelta - ERROR -";
 
 std::vector<HWND> s_found;
 
+bool FromWantedFolder(HWND w) {
+    wchar_t folder[MAX_PATH];
+    const DWORD n = GetEnvironmentVariableW(L"QV_PROBE_IN", folder, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return true;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (process == nullptr) return false;
+    wchar_t image[MAX_PATH * 2];
+    DWORD size = MAX_PATH * 2;
+    const bool ok = QueryFullProcessImageNameW(process, 0, image, &size) != 0;
+    CloseHandle(process);
+    return ok && _wcsnicmp(image, folder, n) == 0;
+}
+
 BOOL CALLBACK CollectFrames(HWND w, LPARAM) {
     wchar_t name[64];
-    if (GetClassNameW(w, name, 64) > 0 && wcscmp(name, kFrameClass) == 0) s_found.push_back(w);
+    if (GetClassNameW(w, name, 64) > 0 && wcscmp(name, kFrameClass) == 0 && FromWantedFolder(w)) s_found.push_back(w);
     return TRUE;
 }
 
 BOOL CALLBACK CollectBoxes(HWND w, LPARAM) {
     wchar_t caption[128];
-    if (IsWindowVisible(w) && GetWindowTextW(w, caption, 128) > 0 && wcscmp(caption, kErrorCaption) == 0)
+    if (IsWindowVisible(w) && GetWindowTextW(w, caption, 128) > 0 && wcscmp(caption, kErrorCaption) == 0 &&
+        FromWantedFolder(w))
         s_found.push_back(w);
     return TRUE;
 }
