@@ -8,6 +8,7 @@
 #include "other/qv_Cfg.h"
 #include "other/qv_CfgLock.h"
 #include "other/qv_CmdLine.h"
+#include "other/qv_Frame.h"
 #include "other/qv_Globals.h"
 #include "other/qv_Help.h"
 #include "other/qv_Instance.h"
@@ -128,6 +129,12 @@ void UndoInstanceRole() {
     if (g_instance.mutex != nullptr) ReleaseMutex(g_instance.mutex);
 }
 
+StepOutcome CreateFrame(int showCommand) {
+    return Frame_Create(g_process.instance, showCommand) == 0 ? kStepOk : kStepFailed;
+}
+
+StepOutcome CreateMenus(int) { return Frame_CreateMenus() ? kStepOk : kStepFailed; }
+
 StepOutcome RegisterFrame(int) {
     const int ok = Instance_Register(g_process.frameWindow);
     s_mutexHeldForRegistration = false;
@@ -179,7 +186,7 @@ const StartupStep kSteps[] = {
     {12, 692, "common controls", InitCommonControls, nullptr},
     {13, 0, "common controls version", CheckCommonControlsVersion, nullptr},
     {14, 0, "hold the view layout", nullptr, nullptr},
-    {15, 716, "frame and view windows", nullptr, nullptr},
+    {15, 716, "frame and view windows", CreateFrame, nullptr},
     {16, 721, "register the frame for hand-overs", RegisterFrame, nullptr},
     {17, 726, "attach the view state", nullptr, nullptr},
     {18, 730, "recent-folder list", nullptr, nullptr},
@@ -187,7 +194,7 @@ const StartupStep kSteps[] = {
     {20, 738, "tool bar", nullptr, nullptr},
     {21, 742, "status bar", nullptr, nullptr},
     {22, 0, "z-order of the bars", nullptr, nullptr},
-    {23, 759, "menus", nullptr, nullptr},
+    {23, 759, "menus", CreateMenus, nullptr},
     {24, 768, "image library", LoadImageLibrary, nullptr},
     {25, 773, "built-in picture formats", RegisterFormats, nullptr},
     {26, 782, "configuration lock", TakeConfigLock, ReleaseConfigLock},
@@ -275,8 +282,9 @@ void IniAndEnd_SaveForEndSession() {
 
 void IniAndEnd_Shutdown(int destroyInterface) {
     Help_Shutdown();
-    // After a failed start-up the frame's own shut-down never runs: give the
-    // single-instance role up here so that the other instances take it.
-    if (destroyInterface) Instance_GiveUpRole(g_process.frameWindow);
+    // After a failed start-up the frame's destruction never runs its
+    // shut-down: the single-instance role is given up here so that the other
+    // instances take it, and the menus are removed.
+    if (destroyInterface) Frame_Shutdown();
     IniAndEnd_SaveForEndSession();
 }

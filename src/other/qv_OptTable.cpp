@@ -232,7 +232,7 @@ const OptRow kTable[] = {
 
     // [ChildWnd]: a missing Menub, or first value of Tlb or Sttb, takes the
     // defaults block's value so the bars are laid out in any case.
-    FromDefaults(Flag(S::ChildWnd, "Menub", 3, 0)),
+    FromDefaults(Flag(S::ChildWnd, "Menub", 3, 0, E::MenuBar)),
     FromDefaults(Bit(ListFlag(S::ChildWnd, "Tlb", 0, 2, kOptToolbar, 0), 0)),
     FromDefaults(Bit(ListFlag(S::ChildWnd, "Tlb", 0, 2, kOptToolbarEdge, 0), 1)),
     ListFlag(S::ChildWnd, "Tlb", 1, 2, 6, 1),
@@ -481,6 +481,7 @@ void RunEffect(const OptRow *row, int32_t value) {
         case E::UndoOff: if (value == 0 && e.undoOff) e.undoOff(); break;
         case E::TopMostWindow: if (e.topMost) e.topMost(value, 0); break;
         case E::TopMostFull: if (e.topMost) e.topMost(value, 1); break;
+        case E::MenuBar: if (e.menuBar) e.menuBar(value); break;
         case E::None:
         case E::UserRect: break;
     }

@@ -71,6 +71,7 @@ enum class OptEffect : uint8_t {
     TopMostWindow,
     TopMostFull,
     UserRect,  // the four values are normalised together
+    MenuBar,
 };
 
 struct OptRow {

@@ -99,6 +99,7 @@ struct OptEffects {
     void (*undoOff)();
     void (*topMost)(int on, int fullScreenLayout);
     void (*zoomLockChanged)(int refresh);
+    void (*menuBar)(int on);  // attach or detach the frame's menu bar
 };
 extern OptEffects g_optEffects;
 

@@ -1,0 +1,318 @@
+// The frame's window procedure: each message that does more than one thing
+// has its On... function here.
+#include "image/qv_View.h"
+#include "other/qv_Cfg.h"
+#include "other/qv_Dlg.h"
+#include "other/qv_Frame.h"
+#include "other/qv_FrameRules.h"
+#include "other/qv_Globals.h"
+#include "other/qv_Help.h"
+#include "other/qv_IniAndEnd.h"
+#include "other/qv_Instance.h"
+#include "other/qv_MenuProc.h"
+#include "other/qv_Settings.h"
+#include "other/qv_SysFacts.h"
+#include "other/qv_WndUtil.h"
+
+namespace {
+
+constexpr int kOptFSTaskBar = 20;
+constexpr int kOptDropActivates = 16;
+constexpr int kOptDisableIme = 110;
+constexpr int kDeferTrips = 4;  // a deferred message runs after five trips through the queue
+
+bool FullScreen() { return g_settings.option[kOptFullScreen] != 0; }
+
+LRESULT OnDestroy(HWND window) {
+    KillTimer(window, kTimerSlideShow);
+    KillTimer(window, kTimerBarCheck);
+    if (g_frame.inClipboardChain) {
+        ChangeClipboardChain(window, g_frame.nextClipboardViewer);
+        g_frame.inClipboardChain = 0;
+        g_frame.nextClipboardViewer = nullptr;
+    }
+    Help_CloseAll();
+    Frame_Shutdown();
+    PostQuitMessage(0);
+    if (g_frameRecord.window == window) Wnd_ResetRecord(&g_frameRecord);
+    if (g_process.frameWindow == window) g_process.frameWindow = nullptr;
+    return 0;
+}
+
+LRESULT OnSize(HWND window, WPARAM wParam) {
+    // The tool bar and the status bar take their share of the client area
+    // here once they are part of the program.
+    if (wParam == SIZE_MINIMIZED || g_process.viewWindow == nullptr) return 0;
+    RECT client{};
+    GetClientRect(window, &client);
+    const int width = client.right - client.left > 0 ? client.right - client.left : 0;
+    const int height = client.bottom - client.top > 0 ? client.bottom - client.top : 0;
+    SetWindowPos(g_process.viewWindow, nullptr, client.left, client.top, width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS | SWP_FRAMECHANGED);
+    return 0;
+}
+
+void ReadScreenFactsAgain(bool displayChange) {
+    Sys_ReadDpi();
+    Sys_ReadDefaultSize();
+    if (displayChange)
+        Sys_ReadScreenSize();
+    else
+        Sys_ReadMetrics();
+    // The view's new layout and the information text follow with the view.
+    if (g_process.viewWindow != nullptr && Opt_IsInfoTextShown()) InvalidateRect(g_process.viewWindow, nullptr, FALSE);
+}
+
+LRESULT OnActivateApp(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!g_settings.option[kOptCaption]) DrawMenuBar(window);
+    // The menu and tool bar states are refreshed here with the tool bar.
+    if (wParam) {
+        g_frame.redrawAfterActivation = 0;
+        if (Frame_CanRefresh()) {
+            if (IsIconic(window))
+                g_frame.redrawAfterActivation = 1;
+            else
+                PostMessage(window, kMsgRedrawAfterActivation, 0, 0);
+        }
+    }
+    // Deactivated: the automatic showing of the bars ends with the bars.
+    return DefWindowProc(window, message, wParam, lParam);
+}
+
+LRESULT OnWindowPosChanging(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto *pos = reinterpret_cast<WINDOWPOS *>(lParam);
+    const bool applies = FullScreen() ? g_settings.option[kOptFSTaskBar] != 0 : g_settings.option[kOptCaption] == 0;
+    if (applies && pos != nullptr && !(pos->flags & (SWP_NOMOVE | SWP_NOSIZE))) {
+        RECT r{pos->x, pos->y, pos->x + pos->cx, pos->y + pos->cy};
+        RECT work;
+        if (Sys_MonitorOfRect(&r, true, &work, nullptr)) {
+            Rect snapped{r.left, r.top, r.right, r.bottom};
+            if (Frame_SnapToWorkArea(&snapped, Rect{work.left, work.top, work.right, work.bottom})) {
+                pos->x = snapped.left;
+                pos->y = snapped.top;
+                pos->cx = snapped.right - snapped.left;
+                pos->cy = snapped.bottom - snapped.top;
+            }
+        }
+    }
+    return DefWindowProc(window, message, wParam, lParam);
+}
+
+LRESULT OnWindowPosChanged(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const int minimised = IsIconic(window) ? 1 : 0;
+    if (minimised != g_frame.wasMinimised) {
+        g_frame.wasMinimised = minimised;
+        // The slide show pauses while minimised once it is part of the program.
+    }
+    RECT r;
+    if (!FullScreen() && !minimised && !IsZoomed(window) && GetWindowRect(window, &r) && r.right > r.left &&
+        r.bottom > r.top)
+        Opt_SetAltRect(r.left, r.top, r.right, r.bottom);
+    return DefWindowProc(window, message, wParam, lParam);
+}
+
+LRESULT OnSysCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (wParam == 45001) {
+        PostMessage(window, WM_COMMAND, 45001, 0);
+        return 0;
+    }
+    switch (wParam & 0xFFF0) {
+        case SC_MOVE:
+            if (FullScreen()) return 0;
+            break;
+        case SC_MAXIMIZE:
+            PostMessage(window, kMsgFitToImage, 0, 0);
+            break;
+        case SC_RESTORE:
+            if (FullScreen() && !IsIconic(window)) return 0;
+            PostMessage(window, kMsgFitToImage, 0, 0);
+            break;
+        default:
+            break;
+    }
+    return DefWindowProc(window, message, wParam, lParam);
+}
+
+LRESULT OnDropFiles(HWND window, HDROP drop) {
+    if (DlgGuard_OpenName() != nullptr || Frame_IsBusy()) {
+        // Refused, but the drop's memory is still ours to free.
+        DragFinish(drop);
+        return 0;
+    }
+    Instance_BringForward(window, g_settings.option[kOptDropActivates]);
+    const int files = g_frameHooks.fillDropList != nullptr ? g_frameHooks.fillDropList(drop) : 0;
+    DragFinish(drop);
+    if (files > 0 && PostMessage(window, kMsgOpenPendingFiles, 0, 0)) ++g_frame.pendingOpenings;
+    return 0;
+}
+
+LRESULT OnChangeCbChain(HWND removed, HWND next) {
+    if (g_frame.inClipboardChain) {
+        if (removed == g_frame.nextClipboardViewer)
+            g_frame.nextClipboardViewer = next;
+        else if (g_frame.nextClipboardViewer != nullptr)
+            SendMessage(g_frame.nextClipboardViewer, WM_CHANGECBCHAIN, WPARAM(removed), LPARAM(next));
+    }
+    return 0;
+}
+
+LRESULT OnAppCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const uint16_t id = Frame_AppCommandToId(uint32_t(HIWORD(lParam)) & 0xFFFu);
+    if (id == 0) return DefWindowProc(window, message, wParam, lParam);
+    PostMessage(window, WM_COMMAND, id, 0);
+    return 1;
+}
+
+// Posts a deferred message again with its trip count, or tells the caller
+// that its trips are done. A negative count restarts at 1.
+bool DeferAgain(HWND window, UINT message, WPARAM trips) {
+    const intptr_t n = intptr_t(trips);
+    if (n > kDeferTrips) return false;
+    return PostMessage(window, message, WPARAM(n < 0 ? 1 : n + 1), 0) != 0;
+}
+
+void OnFirstStart(HWND window) {
+    if (!g_process.firstStartPending) return;
+    g_process.firstStartPending = 0;
+    if (!g_frame.inClipboardChain) {
+        g_frame.nextClipboardViewer = SetClipboardViewer(window);
+        g_frame.inClipboardChain = 1;
+    }
+    // A full-screen start and the files of the command line are handled here
+    // once full screen and opening paths are part of the program; the
+    // remembered last file is forgotten either way.
+    Opt_SetLastOpened(nullptr, nullptr);
+    if (g_settings.option[kOptDisableIme] && !PostMessage(window, kMsgApplyIme, 0, 0))
+        Ime_ApplyOption(window, 1);
+}
+
+void OnOpenPendingFiles() {
+    if (--g_frame.pendingOpenings > 0) return;
+    g_frame.pendingOpenings = 0;
+    Frame_OpenPending();
+    // The dropped-file list is cleared by its own module after the opening.
+}
+
+void OnRedrawAfterActivation(HWND window, WPARAM trips) {
+    g_frame.redrawAfterActivation = 0;
+    if (!Frame_CanRefresh()) return;
+    if (DeferAgain(window, kMsgRedrawAfterActivation, trips)) return;
+    if (IsIconic(window)) {
+        g_frame.redrawAfterActivation = 1;
+        return;
+    }
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    if (g_frameHooks.refreshList != nullptr) g_frameHooks.refreshList();
+}
+
+LRESULT OnPrivate(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case kMsgFirstStart: OnFirstStart(window); return 0;
+        case kMsgFitToImage: return 0;  // fitting the frame to the picture joins with the picture engine
+        case kMsgOpenPendingFiles: OnOpenPendingFiles(); return 0;
+        case kMsgHandOverArrived: return Frame_OnHandOver(window);
+        case kMsgReevaluateRole: Instance_Reevaluate(window, g_settings.option[kOptMulti]); return 0;
+        case kMsgRedrawAfterActivation: OnRedrawAfterActivation(window, wParam); return 0;
+        case kMsgApplyIme:
+            if (!DeferAgain(window, kMsgApplyIme, wParam)) Ime_ApplyOption(window, g_settings.option[kOptDisableIme]);
+            return 0;
+        default: return DefWindowProc(window, message, wParam, lParam);  // WM_USER+5 is the view's
+    }
+}
+
+}  // namespace
+
+LRESULT CALLBACK Frame_WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE: return 0;
+        case WM_DESTROY: return OnDestroy(window);
+        case WM_SIZE: return OnSize(window, wParam);
+        case WM_ACTIVATE:
+            if (g_frame.redrawAfterActivation && LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam)) {
+                g_frame.redrawAfterActivation = 0;
+                if (Frame_CanRefresh()) PostMessage(window, kMsgRedrawAfterActivation, 0, 0);
+            }
+            return DefWindowProc(window, message, wParam, lParam);
+        case WM_SETFOCUS:
+            if (reinterpret_cast<HWND>(wParam) != g_process.viewWindow) Cursor_ForceVisible(0);
+            return 0;
+        case WM_KILLFOCUS:
+            // Leaving for another window ends the view's drags; that joins with the view.
+            return 0;
+        case WM_CLOSE:
+            if (Frame_IsBusy()) return 0;
+            return DefWindowProc(window, message, wParam, lParam);
+        case WM_ENDSESSION:
+            // The session ends while the program runs: no WM_DESTROY follows.
+            if (wParam) IniAndEnd_SaveForEndSession();
+            return 0;
+        case WM_WININICHANGE:
+        case WM_DISPLAYCHANGE:
+            ReadScreenFactsAgain(message == WM_DISPLAYCHANGE);
+            return DefWindowProc(window, message, wParam, lParam);
+        case WM_ACTIVATEAPP: return OnActivateApp(window, message, wParam, lParam);
+        case WM_MOUSEACTIVATE:
+            if (HIWORD(lParam) == WM_LBUTTONDOWN && LOWORD(lParam) == HTBOTTOMRIGHT && !g_settings.option[kOptCaption] &&
+                !g_settings.option[1])
+                return MA_ACTIVATEANDEAT;
+            return DefWindowProc(window, message, wParam, lParam);
+        case WM_GETMINMAXINFO: {
+            auto *info = reinterpret_cast<MINMAXINFO *>(lParam);
+            if (info != nullptr) Frame_GetMinTrackSize(&info->ptMinTrackSize);
+            return 0;
+        }
+        case WM_WINDOWPOSCHANGING: return OnWindowPosChanging(window, message, wParam, lParam);
+        case WM_WINDOWPOSCHANGED: return OnWindowPosChanged(window, message, wParam, lParam);
+        case WM_COMMAND:
+            if (Frame_IsBusy() || HIWORD(wParam) > 1) return 0;
+            return MenuProc_OnCommand(CommandMessage{window, message, wParam, lParam});
+        case WM_SYSCOMMAND: return OnSysCommand(window, message, wParam, lParam);
+        case WM_TIMER:
+            // 1001 (slide show) and 1003 (bar auto-show) are served by their
+            // modules once they are part of the program.
+            if (wParam == kTimerSlideShow) return 0;
+            if (wParam == kTimerBarCheck) {
+                KillTimer(window, kTimerBarCheck);  // no bar may auto-hide yet
+                return 0;
+            }
+            return DefWindowProc(window, message, wParam, lParam);
+        case WM_MOUSEWHEEL:
+            // The mouse table turns the wheel into commands once it is part of the program.
+            return 0;
+        case WM_XBUTTONDOWN:
+        case WM_XBUTTONUP:
+        case WM_XBUTTONDBLCLK:
+            if (HIWORD(wParam) == XBUTTON1 || HIWORD(wParam) == XBUTTON2) return 1;
+            return DefWindowProc(window, message, wParam, lParam);
+        case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK:
+            return 0;
+        case WM_ENTERMENULOOP: return 0;
+        case WM_EXITMENULOOP: Cursor_ForceVisible(0); return 0;
+        case WM_ENTERSIZEMOVE: {
+            RECT r{};
+            GetWindowRect(window, &r);
+            g_frame.moveStartWidth = r.right - r.left;
+            g_frame.moveStartHeight = r.bottom - r.top;
+            return DefWindowProc(window, message, wParam, lParam);
+        }
+        case WM_EXITSIZEMOVE: {
+            RECT r{};
+            GetWindowRect(window, &r);
+            if (r.right - r.left != g_frame.moveStartWidth || r.bottom - r.top != g_frame.moveStartHeight)
+                PostMessage(window, kMsgFitToImage, 0, 0);
+            return DefWindowProc(window, message, wParam, lParam);
+        }
+        case WM_DROPFILES: return OnDropFiles(window, reinterpret_cast<HDROP>(wParam));
+        case WM_DRAWCLIPBOARD:
+            // The paste state of the menus follows with the menu state.
+            if (g_frame.nextClipboardViewer != nullptr) SendMessage(g_frame.nextClipboardViewer, message, wParam, lParam);
+            return 0;
+        case WM_CHANGECBCHAIN: return OnChangeCbChain(reinterpret_cast<HWND>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_APPCOMMAND: return OnAppCommand(window, message, wParam, lParam);
+        default:
+            if (message >= WM_USER && message <= WM_USER + 7) return OnPrivate(window, message, wParam, lParam);
+            return DefWindowProc(window, message, wParam, lParam);
+    }
+}

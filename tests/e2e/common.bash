@@ -1,0 +1,50 @@
+# Helpers of the end-to-end scripts (sourced; not a test of its own).
+# Each script gets the Windows build directory as $1; tools/test has set up
+# WINEPREFIX and DISPLAY, and a script run by hand sets them up itself.
+build=$(cd "$1" && pwd)
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+if [ -z "${WINEPREFIX:-}" ]; then
+  # shellcheck source=tools/wine-env.sh
+  . "$root/tools/wine-env.sh"
+  qv_wine_start "$build"
+  trap qv_wine_stop EXIT
+fi
+export WINEDEBUG=${WINEDEBUG:--all}
+work=$(mktemp -d "${TMPDIR:-/tmp}/qv-e2e.XXXXXX")
+cleanup_work() { rm -rf "$work"; }
+trap 'cleanup_work; if declare -F qv_wine_stop >/dev/null; then qv_wine_stop; fi' EXIT
+
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+
+# probe DIR COMMAND [ARG]: looks only at programs started from DIR.
+probe() {
+  local dir=$1
+  shift
+  QV_PROBE_IN="$(winepath -w "$dir")" wine "$build/wintests/qv_probe.exe" "$@" 2>/dev/null | tr -d '\r'
+}
+
+# install DIR PROGRAM [DLL]: the program alone in DIR, with DLL as
+# data\dibcore.dll when given.
+install() {
+  mkdir -p "$1"
+  cp "$build/$2/$2.exe" "$1/"
+  if [ -n "${3:-}" ]; then
+    mkdir -p "$1/data"
+    cp "$3" "$1/data/dibcore.dll"
+  fi
+}
+
+# wait_gone PID SECONDS: 0 when the process ended in time.
+wait_gone() {
+  local i
+  for i in $(seq 1 $(($2 * 10))); do
+    kill -0 "$1" 2>/dev/null || { wait "$1" 2>/dev/null || true; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+# Ends what a failed case left running.
+stop() { kill "$1" 2>/dev/null || true; wait "$1" 2>/dev/null || true; }

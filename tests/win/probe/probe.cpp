@@ -1,0 +1,137 @@
+// qv_probe COMMAND [ARG]: looks at the programs running in this Wine
+// session. Prints one line and exits 0 when the condition holds, 1 when not.
+//   frame TIMEOUT_MS        a visible frame appears: prints its handle
+//   frames                  prints the number of frames
+//   exit TIMEOUT_MS         posts the exit command to the frame and waits
+//                           until no frame is left
+//   boxes TIMEOUT_MS        waits for error boxes: prints their count and,
+//                           for each, its text; then closes them
+//   menubar                 the frame has a menu bar
+// With QV_PROBE_IN set to a folder, only windows of programs started from
+// that folder count (other tests may run programs at the same time).
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+const wchar_t kFrameClass[] = L"QV_Quivelta_Main";
+const wchar_t kErrorCaption[] = L"Quivelta - ERROR -";
+
+std::vector<HWND> s_found;
+
+bool FromWantedFolder(HWND w) {
+    wchar_t folder[MAX_PATH];
+    const DWORD n = GetEnvironmentVariableW(L"QV_PROBE_IN", folder, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return true;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (process == nullptr) return false;
+    wchar_t image[MAX_PATH * 2];
+    DWORD size = MAX_PATH * 2;
+    const bool ok = QueryFullProcessImageNameW(process, 0, image, &size) != 0;
+    CloseHandle(process);
+    return ok && _wcsnicmp(image, folder, n) == 0;
+}
+
+BOOL CALLBACK CollectFrames(HWND w, LPARAM) {
+    wchar_t name[64];
+    if (GetClassNameW(w, name, 64) > 0 && wcscmp(name, kFrameClass) == 0 && FromWantedFolder(w)) s_found.push_back(w);
+    return TRUE;
+}
+
+BOOL CALLBACK CollectBoxes(HWND w, LPARAM) {
+    wchar_t caption[128];
+    if (IsWindowVisible(w) && GetWindowTextW(w, caption, 128) > 0 && wcscmp(caption, kErrorCaption) == 0 &&
+        FromWantedFolder(w))
+        s_found.push_back(w);
+    return TRUE;
+}
+
+std::vector<HWND> Frames() {
+    s_found.clear();
+    EnumWindows(CollectFrames, 0);
+    return s_found;
+}
+
+std::vector<HWND> Boxes() {
+    s_found.clear();
+    EnumWindows(CollectBoxes, 0);
+    return s_found;
+}
+
+BOOL CALLBACK AppendStatic(HWND w, LPARAM data) {
+    wchar_t cls[32], text[512];
+    if (GetClassNameW(w, cls, 32) > 0 && _wcsicmp(cls, L"Static") == 0 && GetWindowTextW(w, text, 512) > 0) {
+        auto *out = reinterpret_cast<std::wstring *>(data);
+        if (!out->empty()) *out += L" ";
+        *out += text;
+    }
+    return TRUE;
+}
+
+bool WaitFor(bool (*condition)(), DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (condition()) return true;
+        if (GetTickCount() - start >= timeoutMs) return false;
+        Sleep(50);
+    }
+}
+
+void PrintUtf8(const std::wstring &text) {
+    char buffer[2048];
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, buffer, sizeof buffer, nullptr, nullptr);
+    std::printf("%s\n", n > 0 ? buffer : "");
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t **argv) {
+    if (argc < 2) return 2;
+    const std::wstring command = argv[1];
+    const DWORD timeout = argc > 2 ? DWORD(_wtoi(argv[2])) : 0;
+    if (command == L"frame") {
+        const bool ok = WaitFor([] {
+            for (HWND w : Frames())
+                if (IsWindowVisible(w)) return true;
+            return false;
+        }, timeout);
+        std::printf("%s\n", ok ? "frame" : "no frame");
+        return ok ? 0 : 1;
+    }
+    if (command == L"frames") {
+        std::printf("%d\n", int(Frames().size()));
+        return 0;
+    }
+    if (command == L"menubar") {
+        const auto frames = Frames();
+        const bool ok = !frames.empty() && GetMenu(frames[0]) != nullptr;
+        std::printf("%s\n", ok ? "menu bar" : "no menu bar");
+        return ok ? 0 : 1;
+    }
+    if (command == L"exit") {
+        for (HWND w : Frames()) PostMessageW(w, WM_COMMAND, 40011, 0);
+        const bool ok = WaitFor([] { return Frames().empty(); }, timeout);
+        std::printf("%s\n", ok ? "ended" : "still running");
+        return ok ? 0 : 1;
+    }
+    if (command == L"boxes") {
+        WaitFor([] { return !Boxes().empty(); }, timeout);
+        Sleep(300);  // a second box would show by now
+        const auto boxes = Boxes();
+        std::printf("%d\n", int(boxes.size()));
+        for (HWND box : boxes) {
+            std::wstring text;
+            EnumChildWindows(box, AppendStatic, reinterpret_cast<LPARAM>(&text));
+            PrintUtf8(text);
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+        }
+        return boxes.empty() ? 1 : 0;
+    }
+    return 2;
+}
