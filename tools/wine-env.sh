@@ -33,6 +33,9 @@ qv_wine_start() {
     wineserver -w
     # A crashing test must fail, not wait for someone to close a dialog.
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
+    # There is no window manager on the virtual display: Wine draws the
+    # captions, frames and menu bars itself, so screenshots show them.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1 || true
     wineserver -w
   fi
   # One persistent wineserver for the whole run instead of one per process.
