@@ -86,3 +86,42 @@ Routing CommandBlocks_Route(uint32_t id, bool guardHeld) {
     }
     return Routing::Handler;
 }
+
+namespace {
+
+using T = ScrollTarget;
+const ScrollToRow kScrollTo[] = {
+    {45061, T::Begin, T::Begin},   {45062, T::Begin, T::Centre},  {45063, T::Begin, T::End},
+    {45064, T::Centre, T::Begin},  {45065, T::Centre, T::Centre}, {45066, T::Centre, T::End},
+    {45067, T::End, T::Begin},     {45068, T::End, T::Centre},    {45069, T::End, T::End},
+};
+
+struct ComicRow {
+    uint16_t id, normal, reversed;
+};
+const ComicRow kComic[] = {
+    {45101, 40061, 40062}, {45102, 40062, 40061}, {45103, 40063, 40064}, {45104, 40064, 40063},
+    {45105, 40065, 40066}, {45106, 40066, 40065}, {45107, 40067, 40068}, {45108, 40068, 40067},
+    {45109, 40069, 40070}, {45110, 40070, 40069}, {45111, 41081, 41082}, {45112, 41082, 41081},
+    {45141, 40061, 40062}, {45142, 40062, 40061},
+};
+
+}  // namespace
+
+const ScrollToRow *CommandBlocks_ScrollTo(uint32_t id) {
+    for (const auto &row : kScrollTo)
+        if (row.id == id) return &row;
+    return nullptr;
+}
+
+int64_t Scroll_CentreTarget(int64_t displayed, int64_t client, int64_t current) {
+    const int64_t target = (displayed - client) / 2;
+    if (target < 0 || target == current) return -1;
+    return target;
+}
+
+uint16_t CommandBlocks_ComicTarget(uint32_t id, bool reversed) {
+    for (const auto &row : kComic)
+        if (row.id == id) return reversed ? row.reversed : row.normal;
+    return 0;
+}

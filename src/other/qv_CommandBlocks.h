@@ -73,3 +73,22 @@ enum class Routing : uint8_t {
 // The routing of an id with the dialog guard free or held, before any handler
 // has looked at it.
 Routing CommandBlocks_Route(uint32_t id, bool guardHeld);
+
+// Scroll to a position (45061..45069): per id, where each axis goes.
+enum class ScrollTarget : uint8_t { Begin, Centre, End };
+struct ScrollToRow {
+    uint16_t id;
+    ScrollTarget horizontal;
+    ScrollTarget vertical;
+};
+// The row of an id, or null outside 45061..45069.
+const ScrollToRow *CommandBlocks_ScrollTo(uint32_t id);
+
+// The centring position on one axis: (displayed - client) / 2, or -1 when
+// there is nothing to do (the picture fits, so the value is negative, or it
+// equals the current position). The sign decides, not a single bit.
+int64_t Scroll_CentreTarget(int64_t displayed, int64_t client, int64_t current);
+
+// Comic-aware navigation (45101..45112, 45141, 45142): the id dispatched in
+// its place, normal or reversed for right-to-left comics; 0 for other ids.
+uint16_t CommandBlocks_ComicTarget(uint32_t id, bool reversed);

@@ -95,4 +95,30 @@ TEST(CommandBlocks, OneIdOfEachBlockFreeAndHeld) {
     }
 }
 
+TEST(CommandBlocks, ScrollToTableCentreByTheSignAndComicTargets) {
+    const ScrollToRow *corner = CommandBlocks_ScrollTo(45069);
+    ASSERT_NE(corner, nullptr);
+    EXPECT_EQ(corner->horizontal, ScrollTarget::End);
+    EXPECT_EQ(corner->vertical, ScrollTarget::End);
+    EXPECT_EQ(CommandBlocks_ScrollTo(45065)->horizontal, ScrollTarget::Centre);
+    EXPECT_EQ(CommandBlocks_ScrollTo(45070), nullptr);
+
+    struct Case {
+        int64_t displayed, client, current, want;
+    } cases[] = {
+        {1000, 600, 0, 200},
+        {1000, 600, 200, -1},           // already there
+        {600, 1000, 0, -1},             // fits: negative, nothing to do
+        {0x90000000LL, 0, 0, 0x48000000LL},  // bit 30 set in a positive value: still a target
+        {1, 2, 0, -1},
+    };
+    for (const auto &k : cases) EXPECT_EQ(Scroll_CentreTarget(k.displayed, k.client, k.current), k.want) << k.displayed;
+
+    EXPECT_EQ(CommandBlocks_ComicTarget(45101, false), 40061);
+    EXPECT_EQ(CommandBlocks_ComicTarget(45101, true), 40062);  // right-to-left: back becomes next
+    EXPECT_EQ(CommandBlocks_ComicTarget(45111, true), 41082);
+    EXPECT_EQ(CommandBlocks_ComicTarget(45142, true), 40061);
+    EXPECT_EQ(CommandBlocks_ComicTarget(45113, false), 0);
+}
+
 }  // namespace
