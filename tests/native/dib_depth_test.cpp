@@ -19,14 +19,6 @@ using namespace dibfix;
 
 namespace {
 
-struct Owner {
-    Picture *p;
-    explicit Owner(Picture *q = nullptr) : p(q) {}
-    ~Owner() { FreePicture(p); }
-    Owner(const Owner &) = delete;
-    Owner &operator=(const Owner &) = delete;
-};
-
 TEST(DibDepth, To24WidensFieldsByTheRoundingTable) {
     struct Case {
         uint16_t pixel;

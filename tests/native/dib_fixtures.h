@@ -105,4 +105,13 @@ inline Picture *MakePicture(const Kind &k, int32_t width, int32_t height, uint32
     return p;
 }
 
+// Frees a test's picture on every path; tests read `p` directly.
+struct Owner {
+    dibcore::Picture *p;
+    explicit Owner(dibcore::Picture *q = nullptr) : p(q) {}
+    ~Owner() { dibcore::FreePicture(p); }
+    Owner(const Owner &) = delete;
+    Owner &operator=(const Owner &) = delete;
+};
+
 }  // namespace dibfix

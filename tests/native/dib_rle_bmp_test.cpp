@@ -19,14 +19,6 @@ using namespace dibfix;
 
 namespace {
 
-struct Owner {
-    Picture *p;
-    explicit Owner(Picture *q = nullptr) : p(q) {}
-    ~Owner() { FreePicture(p); }
-    Owner(const Owner &) = delete;
-    Owner &operator=(const Owner &) = delete;
-};
-
 std::vector<uint8_t> Encode(const Picture &p) {
     ByteBuffer b;
     EXPECT_TRUE(BmpEncode(p, &b));

@@ -15,14 +15,6 @@ using namespace dibfix;
 
 namespace {
 
-struct Owner {
-    Picture *p;
-    explicit Owner(Picture *q) : p(q) {}
-    ~Owner() { FreePicture(p); }
-    Owner(const Owner &) = delete;
-    Owner &operator=(const Owner &) = delete;
-};
-
 std::vector<uint8_t> Header40(int32_t w, int32_t h, uint16_t bpp, uint32_t comp = 0, uint32_t clrUsed = 0,
                               uint32_t sizeImage = 0) {
     DibInfoHeader hd{};
