@@ -85,19 +85,21 @@ void JpegBitWriter::Spill() {
 }
 
 void JpegBitWriter::Flush() {
-    const int pad = (8 - (count_ & 7)) & 7;
-    if (pad) {
-        acc_ = (acc_ << pad) | ((1u << pad) - 1);
-        count_ += pad;
+    if (pos_ > sizeof buf_ - 32) Spill();
+    State s{acc_, free_, buf_ + pos_};
+    // Pad to a byte with ones, then write the whole bytes from the top.
+    const int pad = s.free & 7;  // 64 is a whole number of bytes
+    if (pad) Put(s, (1u << pad) - 1, pad);
+    int used = 64 - s.free;
+    while (used >= 8) {
+        used -= 8;
+        const uint8_t b = static_cast<uint8_t>(s.acc >> used);
+        *s.p++ = b;
+        if (b == 0xFF) *s.p++ = 0;
     }
-    if (pos_ > sizeof buf_ - 16) Spill();
-    while (count_ >= 8) {
-        count_ -= 8;
-        const uint8_t b = static_cast<uint8_t>(acc_ >> count_);
-        buf_[pos_++] = b;
-        if (b == 0xFF) buf_[pos_++] = 0;
-    }
-    acc_ = 0;
+    s.acc = 0;
+    s.free = 64;
+    Close(s);
     Spill();
 }
 
