@@ -325,14 +325,20 @@ private:
     template <bool kCount>
     void CodeBlock(const ScanPlan &s, ScanCoder<kCount> &coder, EncComponent &c, const int16_t *z);
     void FlattenPadding(int my);
+    bool AllocateSampleStore(int samples);
+    void StoreSample(int my, int slot, bool back);
     void WriteMarker(uint8_t m, const uint8_t *payload, size_t n);
     void WriteHeaders(bool progressive);
     void WriteHuffman(const ScanPlan &s, uint32_t (*dcFreq)[256], uint32_t (*acFreq)[256]);
 
     static constexpr int kSampleStep = 4;
     HeapArray<uint8_t> rgb_, planes_, subsampled_;
+    // Coefficients of the MCU rows transformed for the symbol counts, kept
+    // so the writing pass need not transform them again (when memory allows).
+    HeapArray<int16_t> samples_[3];
     size_t planeSize_ = 0;
     JpegDivisors div_[2];
+    JpegBgrToYccFn bgrToYcc_ = nullptr;
     ByteBuffer *out_ = nullptr;
     int width_ = 0, height_ = 0, ncomp_ = 0, mcusX_ = 0, mcusY_ = 0, hmax_ = 1, vmax_ = 1;
     EncComponent comp_[3];
@@ -356,6 +362,7 @@ bool Encoder::PrepareRows() {
     if (ncomp_ == 3 && !subsampled_.Allocate(planeSize_ / 2)) return false;
     Jpeg_MakeDivisors(quant_[0], &div_[0]);
     Jpeg_MakeDivisors(quant_[1], &div_[1]);
+    bgrToYcc_ = Jpeg_BgrToYccBest();
     return true;
 }
 
@@ -374,7 +381,7 @@ void Encoder::TransformRow(const RowSource &src, int my) {
         } else {
             const uint8_t *bgr = src.Direct() ? RowFromTop(*src.picture(), y) : (src.Row(y, rgb_.get()), rgb_.get());
             uint8_t *pb = plane[1] + static_cast<size_t>(r) * padW, *pr = plane[2] + static_cast<size_t>(r) * padW;
-            JPEG_SIMD(Jpeg_BgrToYcc)(bgr, width_, py, pb, pr);
+            bgrToYcc_(bgr, width_, py, pb, pr);
             for (int x = width_; x < padW; ++x) pb[x] = pb[width_ - 1], pr[x] = pr[width_ - 1];
         }
         for (int x = width_; x < padW; ++x) py[x] = py[width_ - 1];
@@ -420,6 +427,29 @@ void Encoder::FlattenPadding(int my) {
                 std::memset(b, 0, 64 * sizeof(int16_t));
                 b[0] = dc;
             }
+    }
+}
+
+bool Encoder::AllocateSampleStore(int samples) {
+    for (int i = 0; i < ncomp_; ++i) {
+        const EncComponent &c = comp_[i];
+        if (!samples_[i].Allocate(static_cast<uint64_t>(samples) * c.v * c.bw * 64)) return false;
+    }
+    return true;
+}
+
+// Copies MCU row `my` between the rolling store and slot `slot` of the kept
+// samples (`back`: from the samples). An MCU row's blocks lie together in
+// the rolling store.
+void Encoder::StoreSample(int my, int slot, bool back) {
+    for (int i = 0; i < ncomp_; ++i) {
+        const EncComponent &c = comp_[i];
+        const size_t n = static_cast<size_t>(c.v) * c.bw * 64;
+        int16_t *rolling = c.Block(0, my * c.v), *kept = samples_[i].get() + static_cast<size_t>(slot) * n;
+        if (back)
+            std::memcpy(rolling, kept, n * sizeof(int16_t));
+        else
+            std::memcpy(kept, rolling, n * sizeof(int16_t));
     }
 }
 
@@ -557,6 +587,8 @@ bool Encoder::Run(const Picture &picture, int quality, bool progressive, ByteBuf
     HeapArray<uint32_t> freqStore;
     if (!freqStore.Allocate(4 * 256, true) || !PrepareRows()) return false;
     auto *freq = reinterpret_cast<uint32_t(*)[256]>(freqStore.get());
+    int step = 1;
+    bool keepSamples = false;
     if (progressive) {
         for (int my = 0; my < mcusY_; ++my) TransformRow(src, my);
     } else {
@@ -564,11 +596,13 @@ bool Encoder::Run(const Picture &picture, int quality, bool progressive, ByteBuf
         // (which fits the tables as well at a quarter of the cost), then the
         // picture is transformed again and written as it goes: no store of
         // coefficients for the whole picture.
-        const int step = mcusY_ >= 8 * kSampleStep ? kSampleStep : 1;
+        step = mcusY_ >= 8 * kSampleStep ? kSampleStep : 1;
+        keepSamples = AllocateSampleStore((mcusY_ + step - 1) / step);
         ScanCoder<true> counter(nullptr, freq, freq + 2, nullptr, nullptr);
         for (int i = 0; i < ncomp_; ++i) comp_[i].pred = 0;
         for (int my = 0; my < mcusY_; my += step) {
             TransformRow(src, my);
+            if (keepSamples) StoreSample(my, my / step, false);
             CodeMcuRow(*script, counter, my);
         }
         if (step > 1) {
@@ -612,7 +646,14 @@ bool Encoder::Run(const Picture &picture, int quality, bool progressive, ByteBuf
         } else {
             for (int k = 0; k < ncomp_; ++k) comp_[k].pred = 0;
             for (int my = 0; my < mcusY_; ++my) {
-                TransformRow(src, my);
+                if (keepSamples && my % step == 0) {
+                    // Padding blocks take their DC from the row above,
+                    // which the counting pass may not have transformed.
+                    StoreSample(my, my / step, true);
+                    FlattenPadding(my);
+                } else {
+                    TransformRow(src, my);
+                }
                 CodeMcuRow(s, coder, my);
             }
             writer.Flush();
