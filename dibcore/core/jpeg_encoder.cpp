@@ -174,8 +174,7 @@ public:
         // Walk only the coefficients that are not zero.
         uint64_t mask = Jpeg_NonzeroMask(z) & ~uint64_t{1};
         if (kCount) {
-            const int diff = z[0] - pred;
-            dcFreq_[dcTable][BitLength(static_cast<uint32_t>(diff < 0 ? -diff : diff))]++;
+            dcFreq_[dcTable][Jpeg_CoefCode(z[0] - pred) & 15]++;
             pred = z[0];
             uint32_t *freq = acFreq_[acTable];
             int last = 0;
@@ -185,8 +184,7 @@ public:
                 int run = k - last - 1;
                 last = k;
                 for (; run > 15; run -= 16) freq[0xF0]++;
-                const int v = z[kJpegZigzagToNatural[k]];
-                freq[(run << 4) | BitLength(static_cast<uint32_t>(v < 0 ? -v : v))]++;
+                freq[(run << 4) | (Jpeg_CoefCode(z[kJpegZigzagToNatural[k]]) & 15)]++;
             }
             if (last != 63) freq[0]++;
             return;
@@ -194,11 +192,10 @@ public:
         // A block needs at most 64 codes of 27 bits, doubled by stuffing.
         JpegBitWriter::State st = w_->Open(512);
         const JpegHuffCode &dc = dc_[dcTable], &ac = ac_[acTable];
-        const int diff = z[0] - pred;
+        const uint32_t d = Jpeg_CoefCode(z[0] - pred);
         pred = z[0];
-        const int dn = BitLength(static_cast<uint32_t>(diff < 0 ? -diff : diff));
-        const uint32_t dbits = static_cast<uint32_t>(diff < 0 ? diff - 1 : diff) & ((1u << dn) - 1);
-        JpegBitWriter::Put(st, (uint32_t{dc.code[dn]} << dn) | dbits, dc.size[dn] + dn);
+        const int dn = static_cast<int>(d & 15);
+        JpegBitWriter::Put(st, (uint32_t{dc.code[dn]} << dn) | (d >> 4), dc.size[dn] + dn);
         int last = 0;
         while (mask) {
             const int k = __builtin_ctzll(mask);
@@ -206,12 +203,10 @@ public:
             int run = k - last - 1;
             last = k;
             for (; run > 15; run -= 16) JpegBitWriter::Put(st, ac.code[0xF0], ac.size[0xF0]);
-            const int v = z[kJpegZigzagToNatural[k]];
-            const int n = BitLength(static_cast<uint32_t>(v < 0 ? -v : v));
-            const int symbol = (run << 4) | n;
-            const uint32_t bits = static_cast<uint32_t>(v < 0 ? v - 1 : v) & ((1u << n) - 1);
-            const uint32_t e = ac.packed[symbol];
-            JpegBitWriter::Put(st, ((e >> 8) << n) | bits, static_cast<int>(e & 0xFF) + n);
+            const uint32_t v = Jpeg_CoefCode(z[kJpegZigzagToNatural[k]]);
+            const int n = static_cast<int>(v & 15);
+            const uint32_t e = ac.packed[(run << 4) | n];
+            JpegBitWriter::Put(st, ((e >> 8) << n) | (v >> 4), static_cast<int>(e & 0xFF) + n);
         }
         if (last != 63) JpegBitWriter::Put(st, ac.code[0], ac.size[0]);
         w_->Close(st);

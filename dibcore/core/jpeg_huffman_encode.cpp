@@ -79,6 +79,18 @@ void Jpeg_OptimalHuffman(const uint32_t freqIn[256], JpegHuffCode *out) {
     }
 }
 
+uint32_t Jpeg_CoefCodeScalar(int v) {
+    const uint32_t a = static_cast<uint32_t>(v < 0 ? -v : v);
+    const int n = a ? 32 - __builtin_clz(a) : 0;
+    const uint32_t bits = static_cast<uint32_t>(v < 0 ? v - 1 : v) & ((uint32_t{1} << n) - 1);
+    return bits << 4 | static_cast<uint32_t>(n);
+}
+
+JpegCoefCodes::JpegCoefCodes() {
+    for (int i = 0; i < 4096; ++i) at[i] = Jpeg_CoefCodeScalar(i - 2048);
+}
+const JpegCoefCodes kJpegCoefCodes;
+
 void JpegBitWriter::Spill() {
     out_->Append(buf_, pos_);
     pos_ = 0;

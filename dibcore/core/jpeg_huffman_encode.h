@@ -27,6 +27,21 @@ void Jpeg_OptimalHuffman(const uint32_t freq[256], JpegHuffCode *out);
 // zigzag order: bit k for the k-th coefficient of the zigzag sequence.
 uint64_t Jpeg_NonzeroMask(const int16_t *natural);
 
+// What a coefficient (or DC difference) v sends: its magnitude category n
+// in the low 4 bits, and above them its n extra bits (v itself, or v - 1
+// when negative, cut to n bits). A table for |v| < 2048, which holds every
+// coefficient of 8-bit samples; the rest are computed.
+struct JpegCoefCodes {
+    uint32_t at[4096];
+    JpegCoefCodes();
+};
+extern const JpegCoefCodes kJpegCoefCodes;
+uint32_t Jpeg_CoefCodeScalar(int v);
+inline uint32_t Jpeg_CoefCode(int v) {
+    const uint32_t i = static_cast<uint32_t>(v + 2048);
+    return i < 4096 ? kJpegCoefCodes.at[i] : Jpeg_CoefCodeScalar(v);
+}
+
 // Bits gather in a 64-bit word whose free low bits are counted down; a full
 // word goes out as eight bytes at once, and only a word that holds a 0xFF
 // byte takes the byte-by-byte path that stuffs zeros.

@@ -86,3 +86,23 @@ TEST(JpegBitWriter, EqualsBitByBitReference) {
 }
 
 }  // namespace
+
+namespace {
+
+// The coefficient table against the arithmetic it replaces, over the whole
+// 16-bit range (past the table, the computed path).
+TEST(JpegCoefCode, TableEqualsArithmetic) {
+    for (int v = -32767; v <= 32767; ++v) {
+        const uint32_t a = static_cast<uint32_t>(v < 0 ? -v : v);
+        int n = 0;
+        while ((a >> n) != 0) ++n;
+        const uint32_t bits = static_cast<uint32_t>(v < 0 ? v - 1 : v) & ((1u << n) - 1);
+        ASSERT_EQ(bits << 4 | static_cast<uint32_t>(n), Jpeg_CoefCode(v)) << v;
+    }
+    EXPECT_EQ(0u, Jpeg_CoefCode(0));
+    EXPECT_EQ((0u << 4) | 1, Jpeg_CoefCode(-1));
+    EXPECT_EQ((1u << 4) | 1, Jpeg_CoefCode(1));
+    EXPECT_EQ((0x3FEu << 4) | 11, Jpeg_CoefCode(-1025));
+}
+
+}  // namespace
