@@ -471,6 +471,24 @@ void Encoder::CodeBlock(const ScanPlan &s, ScanCoder<kCount> &coder, EncComponen
 // blocks are its MCUs).
 template <bool kCount>
 void Encoder::CodeMcuRow(const ScanPlan &s, ScanCoder<kCount> &coder, int my) {
+    if (s.ss == 0 && s.se == 63) {
+        // Sequential scans of every component: the rows of blocks are found
+        // once, then each MCU's blocks lie at fixed steps along them.
+        const int16_t *rows[3][2];
+        for (int i = 0; i < s.count; ++i) {
+            const EncComponent &c = comp_[s.comp[i]];
+            for (int by = 0; by < c.v; ++by) rows[i][by] = c.Block(0, my * c.v + by);
+        }
+        for (int mx = 0; mx < mcusX_; ++mx)
+            for (int i = 0; i < s.count; ++i) {
+                EncComponent &c = comp_[s.comp[i]];
+                for (int by = 0; by < c.v; ++by)
+                    for (int bx = 0; bx < c.h; ++bx)
+                        coder.BaselineBlock(rows[i][by] + static_cast<size_t>(mx * c.h + bx) * 64, c.pred, c.table,
+                                            c.table);
+            }
+        return;
+    }
     for (int mx = 0; mx < mcusX_; ++mx)
         for (int i = 0; i < s.count; ++i) {
             EncComponent &c = comp_[s.comp[i]];
