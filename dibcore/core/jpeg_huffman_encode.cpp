@@ -96,6 +96,12 @@ void JpegBitWriter::Spill() {
     pos_ = 0;
 }
 
+void JpegBitWriter::PutFull(uint32_t bits, int n) {
+    State s = Open(16);
+    Put(s, bits, n);
+    Close(s);
+}
+
 void JpegBitWriter::Flush() {
     if (pos_ > sizeof buf_ - 32) Spill();
     State s{acc_, free_, buf_ + pos_};

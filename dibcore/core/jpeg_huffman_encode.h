@@ -50,10 +50,13 @@ public:
     explicit JpegBitWriter(ByteBuffer *out) : out_(out) {}
     // n in 1..32 bits; the value's bits above n are ignored.
     inline void Put(uint32_t bits, int n) {
-        if (pos_ > sizeof buf_ - 16) Spill();
-        State s{acc_, free_, buf_ + pos_};
-        Put(s, bits & (0xFFFFFFFFu >> (32 - n)), n);
-        Close(s);
+        bits &= 0xFFFFFFFFu >> (32 - n);
+        if (free_ - n >= 0) {
+            free_ -= n;
+            acc_ = (acc_ << n) | bits;
+            return;
+        }
+        PutFull(bits, n);
     }
     // Pads the last byte with one bits and hands everything to the buffer.
     void Flush();
@@ -107,6 +110,7 @@ private:
             if (b == 0xFF) *s.p++ = 0;
         }
     }
+    void PutFull(uint32_t bits, int n);  // the word fills
     void Spill();
     ByteBuffer *out_;
     uint64_t acc_ = 0;
