@@ -4,6 +4,7 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#include <tmmintrin.h>
 #endif
 
 namespace dibcore {
@@ -224,11 +225,54 @@ void Jpeg_YccToBgrSse2(const uint8_t *y, const uint8_t *cb, const uint8_t *cr, i
     Jpeg_YccToBgrScalar(y + i, cb + i, cr + i, n - i, bgr + 3 * i);
 }
 
-void Jpeg_BgrToYccSse2(const uint8_t *s, int n, uint8_t *y, uint8_t *cb, uint8_t *cr) {
+namespace {
+
+// Eight pixels of B, G, R (16-bit lanes, 0..255) to eight bytes each of
+// Y, Cb, Cr: the scalar reference's arithmetic, two pixels per madd.
+inline void BgrToYcc8(__m128i B, __m128i G, __m128i R, uint8_t *y, uint8_t *cb, uint8_t *cr) {
     const __m128i kYrg = Pair(19595, 16384), kYbg = Pair(7471, 16384), kYg = Pair(38470 - 32768, 0);
     const __m128i kCb = Pair(-11059, -21709), kCr = Pair(-27439, -5329);
     const __m128i half = _mm_set1_epi32(32768), offset = _mm_set1_epi32((128 << 16) + 32767);
     const __m128i zero = _mm_setzero_si128();
+    __m128i yy[2], bb[2], rr[2];
+    for (int h = 0; h < 2; ++h) {
+        const __m128i rg = h ? _mm_unpackhi_epi16(R, G) : _mm_unpacklo_epi16(R, G);
+        const __m128i bg = h ? _mm_unpackhi_epi16(B, G) : _mm_unpacklo_epi16(B, G);
+        const __m128i g0 = h ? _mm_unpackhi_epi16(G, zero) : _mm_unpacklo_epi16(G, zero);
+        const __m128i gb = h ? _mm_unpackhi_epi16(G, B) : _mm_unpacklo_epi16(G, B);
+        const __m128i b32 = h ? _mm_unpackhi_epi16(B, zero) : _mm_unpacklo_epi16(B, zero);
+        const __m128i r32 = h ? _mm_unpackhi_epi16(R, zero) : _mm_unpacklo_epi16(R, zero);
+        yy[h] = _mm_srai_epi32(_mm_add_epi32(_mm_add_epi32(_mm_madd_epi16(rg, kYrg), _mm_madd_epi16(bg, kYbg)),
+                                             _mm_add_epi32(_mm_madd_epi16(g0, kYg), half)),
+                               16);
+        bb[h] = _mm_srai_epi32(_mm_add_epi32(_mm_add_epi32(_mm_madd_epi16(rg, kCb), _mm_slli_epi32(b32, 15)), offset),
+                               16);
+        rr[h] = _mm_srai_epi32(_mm_add_epi32(_mm_add_epi32(_mm_madd_epi16(gb, kCr), _mm_slli_epi32(r32, 15)), offset),
+                               16);
+    }
+    _mm_storel_epi64(reinterpret_cast<__m128i *>(y), _mm_packus_epi16(_mm_packs_epi32(yy[0], yy[1]), zero));
+    _mm_storel_epi64(reinterpret_cast<__m128i *>(cb), _mm_packus_epi16(_mm_packs_epi32(bb[0], bb[1]), zero));
+    _mm_storel_epi64(reinterpret_cast<__m128i *>(cr), _mm_packus_epi16(_mm_packs_epi32(rr[0], rr[1]), zero));
+}
+
+// pshufb masks that gather byte c of each of 16 B,G,R pixels from each of
+// the three 16-byte loads that hold them (-1: zero, filled by another load).
+struct DeinterleaveMasks {
+    alignas(16) int8_t m[3][3][16];  // [channel][load][byte]
+    DeinterleaveMasks() {
+        for (int c = 0; c < 3; ++c)
+            for (int l = 0; l < 3; ++l)
+                for (int j = 0; j < 16; ++j) {
+                    const int at = 3 * j + c - 16 * l;
+                    m[c][l][j] = static_cast<int8_t>(at >= 0 && at < 16 ? at : -1);
+                }
+    }
+};
+const DeinterleaveMasks kDeinterleave;
+
+}  // namespace
+
+void Jpeg_BgrToYccSse2(const uint8_t *s, int n, uint8_t *y, uint8_t *cb, uint8_t *cr) {
     int x = 0;
     // Pixels are read as 32-bit words (B,G,R and the next byte); the last
     // group stops early so no word reaches past the row.
@@ -243,30 +287,37 @@ void Jpeg_BgrToYccSse2(const uint8_t *s, int n, uint8_t *y, uint8_t *cb, uint8_t
                                           _mm_and_si128(_mm_srli_epi32(hi, 8), byteMask));
         const __m128i R = _mm_packs_epi32(_mm_and_si128(_mm_srli_epi32(lo, 16), byteMask),
                                           _mm_and_si128(_mm_srli_epi32(hi, 16), byteMask));
-        __m128i yy[2], bb[2], rr[2];
-        for (int h = 0; h < 2; ++h) {
-            const __m128i rg = h ? _mm_unpackhi_epi16(R, G) : _mm_unpacklo_epi16(R, G);
-            const __m128i bg = h ? _mm_unpackhi_epi16(B, G) : _mm_unpacklo_epi16(B, G);
-            const __m128i g0 = h ? _mm_unpackhi_epi16(G, zero) : _mm_unpacklo_epi16(G, zero);
-            const __m128i gb = h ? _mm_unpackhi_epi16(G, B) : _mm_unpacklo_epi16(G, B);
-            const __m128i b32 = h ? _mm_unpackhi_epi16(B, zero) : _mm_unpacklo_epi16(B, zero);
-            const __m128i r32 = h ? _mm_unpackhi_epi16(R, zero) : _mm_unpacklo_epi16(R, zero);
-            yy[h] = _mm_srai_epi32(_mm_add_epi32(_mm_add_epi32(_mm_madd_epi16(rg, kYrg), _mm_madd_epi16(bg, kYbg)),
-                                                 _mm_add_epi32(_mm_madd_epi16(g0, kYg), half)),
-                                   16);
-            bb[h] = _mm_srai_epi32(
-                _mm_add_epi32(_mm_add_epi32(_mm_madd_epi16(rg, kCb), _mm_slli_epi32(b32, 15)), offset), 16);
-            rr[h] = _mm_srai_epi32(
-                _mm_add_epi32(_mm_add_epi32(_mm_madd_epi16(gb, kCr), _mm_slli_epi32(r32, 15)), offset), 16);
-        }
-        _mm_storel_epi64(reinterpret_cast<__m128i *>(y + x),
-                         _mm_packus_epi16(_mm_packs_epi32(yy[0], yy[1]), zero));
-        _mm_storel_epi64(reinterpret_cast<__m128i *>(cb + x),
-                         _mm_packus_epi16(_mm_packs_epi32(bb[0], bb[1]), zero));
-        _mm_storel_epi64(reinterpret_cast<__m128i *>(cr + x),
-                         _mm_packus_epi16(_mm_packs_epi32(rr[0], rr[1]), zero));
+        BgrToYcc8(B, G, R, y + x, cb + x, cr + x);
     }
     Jpeg_BgrToYccScalar(s, n - x, y + x, cb + x, cr + x);
+}
+
+// 16 pixels per step: three loads of 48 bytes split into B, G and R by byte
+// shuffles, which SSE2 lacks.
+__attribute__((target("ssse3"))) void Jpeg_BgrToYccSsse3(const uint8_t *s, int n, uint8_t *y, uint8_t *cb,
+                                                         uint8_t *cr) {
+    const __m128i zero = _mm_setzero_si128();
+    auto mask = [](int c, int l) { return _mm_load_si128(reinterpret_cast<const __m128i *>(kDeinterleave.m[c][l])); };
+    int x = 0;
+    for (; x + 16 <= n; x += 16, s += 48) {
+        const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s));
+        const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + 16));
+        const __m128i v2 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + 32));
+        __m128i ch[3];
+        for (int c = 0; c < 3; ++c)
+            ch[c] = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(v0, mask(c, 0)), _mm_shuffle_epi8(v1, mask(c, 1))),
+                                 _mm_shuffle_epi8(v2, mask(c, 2)));
+        BgrToYcc8(_mm_unpacklo_epi8(ch[0], zero), _mm_unpacklo_epi8(ch[1], zero), _mm_unpacklo_epi8(ch[2], zero),
+                  y + x, cb + x, cr + x);
+        BgrToYcc8(_mm_unpackhi_epi8(ch[0], zero), _mm_unpackhi_epi8(ch[1], zero), _mm_unpackhi_epi8(ch[2], zero),
+                  y + x + 8, cb + x + 8, cr + x + 8);
+    }
+    Jpeg_BgrToYccSse2(s, n - x, y + x, cb + x, cr + x);
+}
+
+JpegBgrToYccFn Jpeg_BgrToYccBest() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("ssse3") ? Jpeg_BgrToYccSsse3 : Jpeg_BgrToYccSse2;
 }
 
 void Jpeg_Downsample2x2Sse2(const uint8_t *a, const uint8_t *b, int n, uint8_t *o) {
@@ -289,6 +340,10 @@ void Jpeg_Downsample2x2Sse2(const uint8_t *a, const uint8_t *b, int n, uint8_t *
 void Jpeg_BgrToYccSse2(const uint8_t *s, int n, uint8_t *y, uint8_t *cb, uint8_t *cr) {
     Jpeg_BgrToYccScalar(s, n, y, cb, cr);
 }
+void Jpeg_BgrToYccSsse3(const uint8_t *s, int n, uint8_t *y, uint8_t *cb, uint8_t *cr) {
+    Jpeg_BgrToYccScalar(s, n, y, cb, cr);
+}
+JpegBgrToYccFn Jpeg_BgrToYccBest() { return Jpeg_BgrToYccScalar; }
 void Jpeg_Downsample2x2Sse2(const uint8_t *a, const uint8_t *b, int n, uint8_t *o) {
     Jpeg_Downsample2x2Scalar(a, b, n, o);
 }

@@ -39,6 +39,11 @@ void Jpeg_YcckToBgr(const uint8_t *y, const uint8_t *cb, const uint8_t *cr, cons
 // Encoder side: n pixels of B,G,R bytes to Y, Cb, Cr planes.
 void Jpeg_BgrToYccScalar(const uint8_t *bgr, int n, uint8_t *y, uint8_t *cb, uint8_t *cr);
 void Jpeg_BgrToYccSse2(const uint8_t *bgr, int n, uint8_t *y, uint8_t *cb, uint8_t *cr);
+// Needs SSSE3 (byte shuffles): only call it where Jpeg_BgrToYccBest() does.
+void Jpeg_BgrToYccSsse3(const uint8_t *bgr, int n, uint8_t *y, uint8_t *cb, uint8_t *cr);
+// The fastest of the above that this processor runs.
+using JpegBgrToYccFn = void (*)(const uint8_t *, int, uint8_t *, uint8_t *, uint8_t *);
+JpegBgrToYccFn Jpeg_BgrToYccBest();
 
 // Encoder side: 2x2 averages of two rows of 2n samples into n, with a
 // rounding bias alternating 1, 2 so no tone drifts.

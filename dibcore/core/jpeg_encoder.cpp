@@ -174,8 +174,7 @@ public:
         // Walk only the coefficients that are not zero.
         uint64_t mask = Jpeg_NonzeroMask(z) & ~uint64_t{1};
         if (kCount) {
-            const int diff = z[0] - pred;
-            dcFreq_[dcTable][BitLength(static_cast<uint32_t>(diff < 0 ? -diff : diff))]++;
+            dcFreq_[dcTable][Jpeg_CoefCode(z[0] - pred) & 15]++;
             pred = z[0];
             uint32_t *freq = acFreq_[acTable];
             int last = 0;
@@ -185,8 +184,7 @@ public:
                 int run = k - last - 1;
                 last = k;
                 for (; run > 15; run -= 16) freq[0xF0]++;
-                const int v = z[kJpegZigzagToNatural[k]];
-                freq[(run << 4) | BitLength(static_cast<uint32_t>(v < 0 ? -v : v))]++;
+                freq[(run << 4) | (Jpeg_CoefCode(z[kJpegZigzagToNatural[k]]) & 15)]++;
             }
             if (last != 63) freq[0]++;
             return;
@@ -194,11 +192,10 @@ public:
         // A block needs at most 64 codes of 27 bits, doubled by stuffing.
         JpegBitWriter::State st = w_->Open(512);
         const JpegHuffCode &dc = dc_[dcTable], &ac = ac_[acTable];
-        const int diff = z[0] - pred;
+        const uint32_t d = Jpeg_CoefCode(z[0] - pred);
         pred = z[0];
-        const int dn = BitLength(static_cast<uint32_t>(diff < 0 ? -diff : diff));
-        const uint32_t dbits = static_cast<uint32_t>(diff < 0 ? diff - 1 : diff) & ((1u << dn) - 1);
-        JpegBitWriter::Put(st, (uint32_t{dc.code[dn]} << dn) | dbits, dc.size[dn] + dn);
+        const int dn = static_cast<int>(d & 15);
+        JpegBitWriter::Put(st, (uint32_t{dc.code[dn]} << dn) | (d >> 4), dc.size[dn] + dn);
         int last = 0;
         while (mask) {
             const int k = __builtin_ctzll(mask);
@@ -206,12 +203,10 @@ public:
             int run = k - last - 1;
             last = k;
             for (; run > 15; run -= 16) JpegBitWriter::Put(st, ac.code[0xF0], ac.size[0xF0]);
-            const int v = z[kJpegZigzagToNatural[k]];
-            const int n = BitLength(static_cast<uint32_t>(v < 0 ? -v : v));
-            const int symbol = (run << 4) | n;
-            const uint32_t bits = static_cast<uint32_t>(v < 0 ? v - 1 : v) & ((1u << n) - 1);
-            const uint32_t e = ac.packed[symbol];
-            JpegBitWriter::Put(st, ((e >> 8) << n) | bits, static_cast<int>(e & 0xFF) + n);
+            const uint32_t v = Jpeg_CoefCode(z[kJpegZigzagToNatural[k]]);
+            const int n = static_cast<int>(v & 15);
+            const uint32_t e = ac.packed[(run << 4) | n];
+            JpegBitWriter::Put(st, ((e >> 8) << n) | (v >> 4), static_cast<int>(e & 0xFF) + n);
         }
         if (last != 63) JpegBitWriter::Put(st, ac.code[0], ac.size[0]);
         w_->Close(st);
@@ -325,14 +320,20 @@ private:
     template <bool kCount>
     void CodeBlock(const ScanPlan &s, ScanCoder<kCount> &coder, EncComponent &c, const int16_t *z);
     void FlattenPadding(int my);
+    bool AllocateSampleStore(int samples);
+    void StoreSample(int my, int slot, bool back);
     void WriteMarker(uint8_t m, const uint8_t *payload, size_t n);
     void WriteHeaders(bool progressive);
     void WriteHuffman(const ScanPlan &s, uint32_t (*dcFreq)[256], uint32_t (*acFreq)[256]);
 
     static constexpr int kSampleStep = 4;
     HeapArray<uint8_t> rgb_, planes_, subsampled_;
+    // Coefficients of the MCU rows transformed for the symbol counts, kept
+    // so the writing pass need not transform them again (when memory allows).
+    HeapArray<int16_t> samples_[3];
     size_t planeSize_ = 0;
     JpegDivisors div_[2];
+    JpegBgrToYccFn bgrToYcc_ = nullptr;
     ByteBuffer *out_ = nullptr;
     int width_ = 0, height_ = 0, ncomp_ = 0, mcusX_ = 0, mcusY_ = 0, hmax_ = 1, vmax_ = 1;
     EncComponent comp_[3];
@@ -356,6 +357,7 @@ bool Encoder::PrepareRows() {
     if (ncomp_ == 3 && !subsampled_.Allocate(planeSize_ / 2)) return false;
     Jpeg_MakeDivisors(quant_[0], &div_[0]);
     Jpeg_MakeDivisors(quant_[1], &div_[1]);
+    bgrToYcc_ = Jpeg_BgrToYccBest();
     return true;
 }
 
@@ -374,7 +376,7 @@ void Encoder::TransformRow(const RowSource &src, int my) {
         } else {
             const uint8_t *bgr = src.Direct() ? RowFromTop(*src.picture(), y) : (src.Row(y, rgb_.get()), rgb_.get());
             uint8_t *pb = plane[1] + static_cast<size_t>(r) * padW, *pr = plane[2] + static_cast<size_t>(r) * padW;
-            JPEG_SIMD(Jpeg_BgrToYcc)(bgr, width_, py, pb, pr);
+            bgrToYcc_(bgr, width_, py, pb, pr);
             for (int x = width_; x < padW; ++x) pb[x] = pb[width_ - 1], pr[x] = pr[width_ - 1];
         }
         for (int x = width_; x < padW; ++x) py[x] = py[width_ - 1];
@@ -423,6 +425,29 @@ void Encoder::FlattenPadding(int my) {
     }
 }
 
+bool Encoder::AllocateSampleStore(int samples) {
+    for (int i = 0; i < ncomp_; ++i) {
+        const EncComponent &c = comp_[i];
+        if (!samples_[i].Allocate(static_cast<uint64_t>(samples) * c.v * c.bw * 64)) return false;
+    }
+    return true;
+}
+
+// Copies MCU row `my` between the rolling store and slot `slot` of the kept
+// samples (`back`: from the samples). An MCU row's blocks lie together in
+// the rolling store.
+void Encoder::StoreSample(int my, int slot, bool back) {
+    for (int i = 0; i < ncomp_; ++i) {
+        const EncComponent &c = comp_[i];
+        const size_t n = static_cast<size_t>(c.v) * c.bw * 64;
+        int16_t *rolling = c.Block(0, my * c.v), *kept = samples_[i].get() + static_cast<size_t>(slot) * n;
+        if (back)
+            std::memcpy(rolling, kept, n * sizeof(int16_t));
+        else
+            std::memcpy(kept, rolling, n * sizeof(int16_t));
+    }
+}
+
 template <bool kCount>
 void Encoder::CodeBlock(const ScanPlan &s, ScanCoder<kCount> &coder, EncComponent &c, const int16_t *z) {
     if (s.ss == 0 && s.se == 63) {
@@ -446,6 +471,24 @@ void Encoder::CodeBlock(const ScanPlan &s, ScanCoder<kCount> &coder, EncComponen
 // blocks are its MCUs).
 template <bool kCount>
 void Encoder::CodeMcuRow(const ScanPlan &s, ScanCoder<kCount> &coder, int my) {
+    if (s.ss == 0 && s.se == 63) {
+        // Sequential scans of every component: the rows of blocks are found
+        // once, then each MCU's blocks lie at fixed steps along them.
+        const int16_t *rows[3][2];
+        for (int i = 0; i < s.count; ++i) {
+            const EncComponent &c = comp_[s.comp[i]];
+            for (int by = 0; by < c.v; ++by) rows[i][by] = c.Block(0, my * c.v + by);
+        }
+        for (int mx = 0; mx < mcusX_; ++mx)
+            for (int i = 0; i < s.count; ++i) {
+                EncComponent &c = comp_[s.comp[i]];
+                for (int by = 0; by < c.v; ++by)
+                    for (int bx = 0; bx < c.h; ++bx)
+                        coder.BaselineBlock(rows[i][by] + static_cast<size_t>(mx * c.h + bx) * 64, c.pred, c.table,
+                                            c.table);
+            }
+        return;
+    }
     for (int mx = 0; mx < mcusX_; ++mx)
         for (int i = 0; i < s.count; ++i) {
             EncComponent &c = comp_[s.comp[i]];
@@ -557,6 +600,8 @@ bool Encoder::Run(const Picture &picture, int quality, bool progressive, ByteBuf
     HeapArray<uint32_t> freqStore;
     if (!freqStore.Allocate(4 * 256, true) || !PrepareRows()) return false;
     auto *freq = reinterpret_cast<uint32_t(*)[256]>(freqStore.get());
+    int step = 1;
+    bool keepSamples = false;
     if (progressive) {
         for (int my = 0; my < mcusY_; ++my) TransformRow(src, my);
     } else {
@@ -564,11 +609,13 @@ bool Encoder::Run(const Picture &picture, int quality, bool progressive, ByteBuf
         // (which fits the tables as well at a quarter of the cost), then the
         // picture is transformed again and written as it goes: no store of
         // coefficients for the whole picture.
-        const int step = mcusY_ >= 8 * kSampleStep ? kSampleStep : 1;
+        step = mcusY_ >= 8 * kSampleStep ? kSampleStep : 1;
+        keepSamples = AllocateSampleStore((mcusY_ + step - 1) / step);
         ScanCoder<true> counter(nullptr, freq, freq + 2, nullptr, nullptr);
         for (int i = 0; i < ncomp_; ++i) comp_[i].pred = 0;
         for (int my = 0; my < mcusY_; my += step) {
             TransformRow(src, my);
+            if (keepSamples) StoreSample(my, my / step, false);
             CodeMcuRow(*script, counter, my);
         }
         if (step > 1) {
@@ -612,7 +659,14 @@ bool Encoder::Run(const Picture &picture, int quality, bool progressive, ByteBuf
         } else {
             for (int k = 0; k < ncomp_; ++k) comp_[k].pred = 0;
             for (int my = 0; my < mcusY_; ++my) {
-                TransformRow(src, my);
+                if (keepSamples && my % step == 0) {
+                    // Padding blocks take their DC from the row above,
+                    // which the counting pass may not have transformed.
+                    StoreSample(my, my / step, true);
+                    FlattenPadding(my);
+                } else {
+                    TransformRow(src, my);
+                }
                 CodeMcuRow(s, coder, my);
             }
             writer.Flush();

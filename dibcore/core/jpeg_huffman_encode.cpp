@@ -79,25 +79,45 @@ void Jpeg_OptimalHuffman(const uint32_t freqIn[256], JpegHuffCode *out) {
     }
 }
 
+uint32_t Jpeg_CoefCodeScalar(int v) {
+    const uint32_t a = static_cast<uint32_t>(v < 0 ? -v : v);
+    const int n = a ? 32 - __builtin_clz(a) : 0;
+    const uint32_t bits = static_cast<uint32_t>(v < 0 ? v - 1 : v) & ((uint32_t{1} << n) - 1);
+    return bits << 4 | static_cast<uint32_t>(n);
+}
+
+JpegCoefCodes::JpegCoefCodes() {
+    for (int i = 0; i < 4096; ++i) at[i] = Jpeg_CoefCodeScalar(i - 2048);
+}
+const JpegCoefCodes kJpegCoefCodes;
+
 void JpegBitWriter::Spill() {
     out_->Append(buf_, pos_);
     pos_ = 0;
 }
 
+void JpegBitWriter::PutFull(uint32_t bits, int n) {
+    State s = Open(16);
+    Put(s, bits, n);
+    Close(s);
+}
+
 void JpegBitWriter::Flush() {
-    const int pad = (8 - (count_ & 7)) & 7;
-    if (pad) {
-        acc_ = (acc_ << pad) | ((1u << pad) - 1);
-        count_ += pad;
+    if (pos_ > sizeof buf_ - 32) Spill();
+    State s{acc_, free_, buf_ + pos_};
+    // Pad to a byte with ones, then write the whole bytes from the top.
+    const int pad = s.free & 7;  // 64 is a whole number of bytes
+    if (pad) Put(s, (1u << pad) - 1, pad);
+    int used = 64 - s.free;
+    while (used >= 8) {
+        used -= 8;
+        const uint8_t b = static_cast<uint8_t>(s.acc >> used);
+        *s.p++ = b;
+        if (b == 0xFF) *s.p++ = 0;
     }
-    if (pos_ > sizeof buf_ - 16) Spill();
-    while (count_ >= 8) {
-        count_ -= 8;
-        const uint8_t b = static_cast<uint8_t>(acc_ >> count_);
-        buf_[pos_++] = b;
-        if (b == 0xFF) buf_[pos_++] = 0;
-    }
-    acc_ = 0;
+    s.acc = 0;
+    s.free = 64;
+    Close(s);
     Spill();
 }
 

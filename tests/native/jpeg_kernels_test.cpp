@@ -162,6 +162,34 @@ TEST(JpegColour, EncoderKernelsEqualScalarAtEveryWidth) {
     }
 }
 
+// The byte-shuffle conversion (taken when the processor has it) over rows of
+// exactly 3n bytes, so a read past the row shows under ASan, and over every
+// value of each channel.
+TEST(JpegColour, BestEncoderConversionEqualsScalar) {
+    const JpegBgrToYccFn best = Jpeg_BgrToYccBest();
+    __builtin_cpu_init();
+    if (!__builtin_cpu_supports("ssse3")) GTEST_SKIP() << "no SSSE3";
+    ASSERT_EQ(best, &Jpeg_BgrToYccSsse3);
+    std::mt19937 rng(23);
+    std::vector<std::vector<uint8_t>> rows;
+    for (int n = 1; n <= 100; ++n) rows.push_back(RandomRow(rng, 3 * n));
+    std::vector<uint8_t> ramp(3 * 256);
+    for (int c = 0; c < 3; ++c) {
+        for (int v = 0; v < 256; ++v)
+            for (int k = 0; k < 3; ++k) ramp[3 * v + k] = static_cast<uint8_t>(k == c ? v : 255 - v);
+        rows.push_back(ramp);
+    }
+    for (const auto &bgr : rows) {
+        const int n = static_cast<int>(bgr.size() / 3);
+        std::vector<uint8_t> ys(n), bs(n), rs(n), yv(n), bv(n), rv(n);
+        Jpeg_BgrToYccScalar(bgr.data(), n, ys.data(), bs.data(), rs.data());
+        Jpeg_BgrToYccSsse3(bgr.data(), n, yv.data(), bv.data(), rv.data());
+        ASSERT_EQ(ys, yv) << n;
+        ASSERT_EQ(bs, bv) << n;
+        ASSERT_EQ(rs, rv) << n;
+    }
+}
+
 TEST(JpegColour, InvertedInksTimesBlack) {
     // Stored inverted: 255 is no ink. No ink and no black is white; full
     // black is black whatever the inks; half black halves the colour.
