@@ -4,6 +4,8 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+
+#include "jpeg_sse2.h"
 #endif
 
 namespace dibcore {
@@ -92,29 +94,6 @@ void Jpeg_FdctQuantizeScalar(const uint8_t *in, ptrdiff_t stride, const JpegDivi
 
 namespace {
 
-inline __m128i Pair(int a, int b) {
-    return _mm_set1_epi32(static_cast<int32_t>((static_cast<uint32_t>(b) << 16) | static_cast<uint16_t>(a)));
-}
-
-inline void Transpose(__m128i *r) {
-    const __m128i a0 = _mm_unpacklo_epi16(r[0], r[1]), a1 = _mm_unpackhi_epi16(r[0], r[1]);
-    const __m128i a2 = _mm_unpacklo_epi16(r[2], r[3]), a3 = _mm_unpackhi_epi16(r[2], r[3]);
-    const __m128i a4 = _mm_unpacklo_epi16(r[4], r[5]), a5 = _mm_unpackhi_epi16(r[4], r[5]);
-    const __m128i a6 = _mm_unpacklo_epi16(r[6], r[7]), a7 = _mm_unpackhi_epi16(r[6], r[7]);
-    const __m128i b0 = _mm_unpacklo_epi32(a0, a2), b1 = _mm_unpackhi_epi32(a0, a2);
-    const __m128i b2 = _mm_unpacklo_epi32(a1, a3), b3 = _mm_unpackhi_epi32(a1, a3);
-    const __m128i b4 = _mm_unpacklo_epi32(a4, a6), b5 = _mm_unpackhi_epi32(a4, a6);
-    const __m128i b6 = _mm_unpacklo_epi32(a5, a7), b7 = _mm_unpackhi_epi32(a5, a7);
-    r[0] = _mm_unpacklo_epi64(b0, b4);
-    r[1] = _mm_unpackhi_epi64(b0, b4);
-    r[2] = _mm_unpacklo_epi64(b1, b5);
-    r[3] = _mm_unpackhi_epi64(b1, b5);
-    r[4] = _mm_unpacklo_epi64(b2, b6);
-    r[5] = _mm_unpackhi_epi64(b2, b6);
-    r[6] = _mm_unpacklo_epi64(b3, b7);
-    r[7] = _mm_unpackhi_epi64(b3, b7);
-}
-
 // a*ka + b*kb over eight lanes, rounded and shifted back to 16 bits.
 template <int kShift>
 inline __m128i Rotate(__m128i a, __m128i b, __m128i k) {
@@ -150,19 +129,19 @@ inline void FdctPass(__m128i *r) {
         r[0] = _mm_slli_epi16(_mm_add_epi16(tmp10, tmp11), kPass1Bits);
         r[4] = _mm_slli_epi16(_mm_sub_epi16(tmp10, tmp11), kPass1Bits);
     } else {
-        r[0] = Rotate<kPass1Bits>(tmp10, tmp11, Pair(1, 1));
-        r[4] = Rotate<kPass1Bits>(tmp10, tmp11, Pair(1, -1));
+        r[0] = Rotate<kPass1Bits>(tmp10, tmp11, Sse2_Pair(1, 1));
+        r[4] = Rotate<kPass1Bits>(tmp10, tmp11, Sse2_Pair(1, -1));
     }
-    r[2] = Rotate<kOdd>(tmp12, tmp13, Pair(F0541, F0541 + F0765));
-    r[6] = Rotate<kOdd>(tmp12, tmp13, Pair(F0541 - F1847, F0541));
-    r[7] = Rotate4<kOdd>(tmp4, tmp7, Pair(F0298 - F0899 - F1961 + F1175, F1175 - F0899), tmp5, tmp6,
-                         Pair(F1175, F1175 - F1961));
-    r[5] = Rotate4<kOdd>(tmp4, tmp7, Pair(F1175, F1175 - F0390), tmp5, tmp6,
-                         Pair(F2053 - F2562 - F0390 + F1175, F1175 - F2562));
-    r[3] = Rotate4<kOdd>(tmp4, tmp7, Pair(F1175 - F1961, F1175), tmp5, tmp6,
-                         Pair(F1175 - F2562, F3072 - F2562 - F1961 + F1175));
-    r[1] = Rotate4<kOdd>(tmp4, tmp7, Pair(F1175 - F0899, F1501 - F0899 - F0390 + F1175), tmp5, tmp6,
-                         Pair(F1175 - F0390, F1175));
+    r[2] = Rotate<kOdd>(tmp12, tmp13, Sse2_Pair(F0541, F0541 + F0765));
+    r[6] = Rotate<kOdd>(tmp12, tmp13, Sse2_Pair(F0541 - F1847, F0541));
+    r[7] = Rotate4<kOdd>(tmp4, tmp7, Sse2_Pair(F0298 - F0899 - F1961 + F1175, F1175 - F0899), tmp5, tmp6,
+                         Sse2_Pair(F1175, F1175 - F1961));
+    r[5] = Rotate4<kOdd>(tmp4, tmp7, Sse2_Pair(F1175, F1175 - F0390), tmp5, tmp6,
+                         Sse2_Pair(F2053 - F2562 - F0390 + F1175, F1175 - F2562));
+    r[3] = Rotate4<kOdd>(tmp4, tmp7, Sse2_Pair(F1175 - F1961, F1175), tmp5, tmp6,
+                         Sse2_Pair(F1175 - F2562, F3072 - F2562 - F1961 + F1175));
+    r[1] = Rotate4<kOdd>(tmp4, tmp7, Sse2_Pair(F1175 - F0899, F1501 - F0899 - F0390 + F1175), tmp5, tmp6,
+                         Sse2_Pair(F1175 - F0390, F1175));
 }
 
 }  // namespace
@@ -173,9 +152,9 @@ void Jpeg_FdctQuantizeSse2(const uint8_t *in, ptrdiff_t stride, const JpegDiviso
     for (int i = 0; i < 8; ++i)
         r[i] = _mm_sub_epi16(
             _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(in + i * stride)), zero), c128);
-    Transpose(r);
+    Sse2_Transpose8x8(r);
     FdctPass<true>(r);
-    Transpose(r);
+    Sse2_Transpose8x8(r);
     FdctPass<false>(r);
     for (int i = 0; i < 8; ++i) {
         const __m128i v = r[i];

@@ -4,6 +4,8 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+
+#include "jpeg_sse2.h"
 #endif
 
 namespace dibcore {
@@ -98,29 +100,6 @@ void Jpeg_IdctDcOnly(int dc, uint8_t *out, ptrdiff_t stride) {
 
 namespace {
 
-inline __m128i Pair(int a, int b) {
-    return _mm_set1_epi32(static_cast<int32_t>((static_cast<uint32_t>(b) << 16) | static_cast<uint16_t>(a)));
-}
-
-inline void Transpose(__m128i *r) {
-    const __m128i a0 = _mm_unpacklo_epi16(r[0], r[1]), a1 = _mm_unpackhi_epi16(r[0], r[1]);
-    const __m128i a2 = _mm_unpacklo_epi16(r[2], r[3]), a3 = _mm_unpackhi_epi16(r[2], r[3]);
-    const __m128i a4 = _mm_unpacklo_epi16(r[4], r[5]), a5 = _mm_unpackhi_epi16(r[4], r[5]);
-    const __m128i a6 = _mm_unpacklo_epi16(r[6], r[7]), a7 = _mm_unpackhi_epi16(r[6], r[7]);
-    const __m128i b0 = _mm_unpacklo_epi32(a0, a2), b1 = _mm_unpackhi_epi32(a0, a2);
-    const __m128i b2 = _mm_unpacklo_epi32(a1, a3), b3 = _mm_unpackhi_epi32(a1, a3);
-    const __m128i b4 = _mm_unpacklo_epi32(a4, a6), b5 = _mm_unpackhi_epi32(a4, a6);
-    const __m128i b6 = _mm_unpacklo_epi32(a5, a7), b7 = _mm_unpackhi_epi32(a5, a7);
-    r[0] = _mm_unpacklo_epi64(b0, b4);
-    r[1] = _mm_unpackhi_epi64(b0, b4);
-    r[2] = _mm_unpacklo_epi64(b1, b5);
-    r[3] = _mm_unpackhi_epi64(b1, b5);
-    r[4] = _mm_unpacklo_epi64(b2, b6);
-    r[5] = _mm_unpackhi_epi64(b2, b6);
-    r[6] = _mm_unpacklo_epi64(b3, b7);
-    r[7] = _mm_unpackhi_epi64(b3, b7);
-}
-
 // a*ka + b*kb for the eight lanes, as two halves of 32-bit sums.
 struct Wide {
     __m128i lo, hi;
@@ -141,20 +120,20 @@ inline __m128i Narrow(Wide v) {
 // into products of single inputs so nothing is summed in 16 bits.
 template <int kShift>
 inline void Pass(__m128i *r) {
-    const Wide tmp3 = MulPair(r[2], r[6], Pair(F0541 + F0765, F0541));
-    const Wide tmp2 = MulPair(r[2], r[6], Pair(F0541, F0541 - F1847));
-    const Wide tmp0 = MulPair(r[0], r[4], Pair(8192, 8192));
-    const Wide tmp1 = MulPair(r[0], r[4], Pair(8192, -8192));
+    const Wide tmp3 = MulPair(r[2], r[6], Sse2_Pair(F0541 + F0765, F0541));
+    const Wide tmp2 = MulPair(r[2], r[6], Sse2_Pair(F0541, F0541 - F1847));
+    const Wide tmp0 = MulPair(r[0], r[4], Sse2_Pair(8192, 8192));
+    const Wide tmp1 = MulPair(r[0], r[4], Sse2_Pair(8192, -8192));
     const Wide tmp10 = Add(tmp0, tmp3), tmp13 = Sub(tmp0, tmp3), tmp11 = Add(tmp1, tmp2), tmp12 = Sub(tmp1, tmp2);
 
-    const Wide o0 = Add(MulPair(r[7], r[1], Pair(F0298 - F0899 + F1175 - F1961, F1175 - F0899)),
-                        MulPair(r[3], r[5], Pair(F1175 - F1961, F1175)));
-    const Wide o1 = Add(MulPair(r[7], r[1], Pair(F1175, F1175 - F0390)),
-                        MulPair(r[3], r[5], Pair(F1175 - F2562, F2053 - F2562 + F1175 - F0390)));
-    const Wide o2 = Add(MulPair(r[7], r[1], Pair(F1175 - F1961, F1175)),
-                        MulPair(r[3], r[5], Pair(F3072 - F2562 + F1175 - F1961, F1175 - F2562)));
-    const Wide o3 = Add(MulPair(r[7], r[1], Pair(F1175 - F0899, F1501 - F0899 + F1175 - F0390)),
-                        MulPair(r[3], r[5], Pair(F1175, F1175 - F0390)));
+    const Wide o0 = Add(MulPair(r[7], r[1], Sse2_Pair(F0298 - F0899 + F1175 - F1961, F1175 - F0899)),
+                        MulPair(r[3], r[5], Sse2_Pair(F1175 - F1961, F1175)));
+    const Wide o1 = Add(MulPair(r[7], r[1], Sse2_Pair(F1175, F1175 - F0390)),
+                        MulPair(r[3], r[5], Sse2_Pair(F1175 - F2562, F2053 - F2562 + F1175 - F0390)));
+    const Wide o2 = Add(MulPair(r[7], r[1], Sse2_Pair(F1175 - F1961, F1175)),
+                        MulPair(r[3], r[5], Sse2_Pair(F3072 - F2562 + F1175 - F1961, F1175 - F2562)));
+    const Wide o3 = Add(MulPair(r[7], r[1], Sse2_Pair(F1175 - F0899, F1501 - F0899 + F1175 - F0390)),
+                        MulPair(r[3], r[5], Sse2_Pair(F1175, F1175 - F0390)));
 
     r[0] = Narrow<kShift>(Add(tmp10, o3));
     r[7] = Narrow<kShift>(Sub(tmp10, o3));
@@ -171,13 +150,13 @@ inline void Pass(__m128i *r) {
 // the sums unchanged.
 template <int kShift>
 inline void PassHalf(__m128i *r) {
-    const __m128i k02 = Pair(8192, F0541 + F0765), k02n = Pair(8192, -(F0541 + F0765));
+    const __m128i k02 = Sse2_Pair(8192, F0541 + F0765), k02n = Sse2_Pair(8192, -(F0541 + F0765));
     const Wide tmp10 = MulPair(r[0], r[2], k02), tmp13 = MulPair(r[0], r[2], k02n);
-    const Wide tmp11 = MulPair(r[0], r[2], Pair(8192, F0541)), tmp12 = MulPair(r[0], r[2], Pair(8192, -F0541));
-    const Wide o0 = MulPair(r[1], r[3], Pair(F1175 - F0899, F1175 - F1961));
-    const Wide o1 = MulPair(r[1], r[3], Pair(F1175 - F0390, F1175 - F2562));
-    const Wide o2 = MulPair(r[1], r[3], Pair(F1175, F3072 - F2562 + F1175 - F1961));
-    const Wide o3 = MulPair(r[1], r[3], Pair(F1501 - F0899 + F1175 - F0390, F1175));
+    const Wide tmp11 = MulPair(r[0], r[2], Sse2_Pair(8192, F0541)), tmp12 = MulPair(r[0], r[2], Sse2_Pair(8192, -F0541));
+    const Wide o0 = MulPair(r[1], r[3], Sse2_Pair(F1175 - F0899, F1175 - F1961));
+    const Wide o1 = MulPair(r[1], r[3], Sse2_Pair(F1175 - F0390, F1175 - F2562));
+    const Wide o2 = MulPair(r[1], r[3], Sse2_Pair(F1175, F3072 - F2562 + F1175 - F1961));
+    const Wide o3 = MulPair(r[1], r[3], Sse2_Pair(F1501 - F0899 + F1175 - F0390, F1175));
     r[0] = Narrow<kShift>(Add(tmp10, o3));
     r[7] = Narrow<kShift>(Sub(tmp10, o3));
     r[1] = Narrow<kShift>(Add(tmp11, o2));
@@ -198,14 +177,14 @@ void Jpeg_IdctSse2(const int16_t *coef, uint8_t *out, ptrdiff_t stride) {
     const __m128i upperCols = _mm_srli_si128(_mm_or_si128(_mm_or_si128(r[0], r[1]), _mm_or_si128(r[2], r[3])), 8);
     if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_or_si128(upperRows, upperCols), _mm_setzero_si128())) == 0xFFFF) {
         PassHalf<kPass1Shift>(r);
-        Transpose(r);
+        Sse2_Transpose8x8(r);
         PassHalf<kPass2Shift>(r);
     } else {
         Pass<kPass1Shift>(r);
-        Transpose(r);
+        Sse2_Transpose8x8(r);
         Pass<kPass2Shift>(r);
     }
-    Transpose(r);
+    Sse2_Transpose8x8(r);
     const __m128i bias = _mm_set1_epi8(static_cast<char>(0x80));
     for (int i = 0; i < 8; i += 2) {
         const __m128i b = _mm_xor_si128(_mm_packs_epi16(r[i], r[i + 1]), bias);
