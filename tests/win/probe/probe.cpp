@@ -7,6 +7,12 @@
 //   boxes TIMEOUT_MS        waits for error boxes: prints their count and,
 //                           for each, its text; then closes them
 //   menubar                 the frame has a menu bar
+//   title TIMEOUT_MS [TEXT]  prints the frame's title once it contains TEXT
+//                           (at once without TEXT)
+//   command ID              posts command ID to the frame
+//   pixel X Y               prints the view's colour at client (X, Y) as
+//                           RRGGBB
+//   view                    prints the view's client width and height
 // With QV_PROBE_IN set to a folder, only windows of programs started from
 // that folder count (other tests may run programs at the same time).
 #include <windows.h>
@@ -119,6 +125,42 @@ int wmain(int argc, wchar_t **argv) {
         const bool ok = WaitFor([] { return Frames().empty(); }, timeout);
         std::printf("%s\n", ok ? "ended" : "still running");
         return ok ? 0 : 1;
+    }
+    if (command == L"title") {
+        static std::wstring s_want, s_title;
+        s_want = argc > 3 ? argv[3] : L"";
+        const bool ok = WaitFor([] {
+            const auto frames = Frames();
+            if (frames.empty()) return false;
+            wchar_t text[1024];
+            s_title = GetWindowTextW(frames[0], text, 1024) > 0 ? text : L"";
+            return s_title.find(s_want) != std::wstring::npos;
+        }, timeout);
+        PrintUtf8(s_title);
+        return ok ? 0 : 1;
+    }
+    if (command == L"command") {
+        const auto frames = Frames();
+        if (frames.empty() || argc < 3) return 1;
+        return PostMessageW(frames[0], WM_COMMAND, WPARAM(_wtoi(argv[2])), 0) ? 0 : 1;
+    }
+    if (command == L"pixel" || command == L"view") {
+        const auto frames = Frames();
+        HWND view = frames.empty() ? nullptr : GetDlgItem(frames[0], 1);
+        if (view == nullptr) return 1;
+        if (command == L"view") {
+            RECT r{};
+            GetClientRect(view, &r);
+            std::printf("%ld %ld\n", r.right, r.bottom);
+            return 0;
+        }
+        if (argc < 4) return 2;
+        HDC dc = GetDC(view);
+        const COLORREF c = GetPixel(dc, _wtoi(argv[2]), _wtoi(argv[3]));
+        ReleaseDC(view, dc);
+        if (c == CLR_INVALID) return 1;
+        std::printf("%02X%02X%02X\n", unsigned(GetRValue(c)), unsigned(GetGValue(c)), unsigned(GetBValue(c)));
+        return 0;
     }
     if (command == L"boxes") {
         WaitFor([] { return !Boxes().empty(); }, timeout);
