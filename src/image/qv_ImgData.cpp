@@ -181,7 +181,7 @@ int32_t NavKindOf(int32_t how) {
 }
 
 void MoveLoadedIntoRecord(LoadedImage *loaded) {
-    DibHolder_Attach(g_imgData.image, DibHolder_Take(loaded->image));
+    DibHolder_AttachNew(g_imgData.image, DibHolder_Take(loaded->image));
     g_imgData.state = (g_imgData.state & ~uint32_t(kImgNoFile)) | (loaded->flags & (kImgStill | kImgAnimation));
     g_imgData.loaderId = loaded->loaderId;
     g_imgData.colourKind = loaded->colourKind;
@@ -437,6 +437,9 @@ int ImgData_Load(int32_t step, int32_t how) {
         g_imgDataHooks.loaded(list != nullptr ? ListPath(*list) : TEXT(""), g_imgData.fileName);
     }
     ImgData_FitWindow(1);
+    // The placement refreshes the title too, but it may skip its work (a
+    // full-screen switch); the loading text must not stay.
+    ImgData_UpdateTitleStatus();
     if (g_imgDataHooks.updateToolbar != nullptr) g_imgDataHooks.updateToolbar();
     // Animations start here once the animation player is part of the
     // program; until then every picture is a still.
@@ -473,6 +476,9 @@ int ImgData_SetNewImage(DibHolder &picture, const TCHAR *name) {
     TCHAR *text = static_cast<TCHAR *>(std::malloc((length + 1) * sizeof(TCHAR)));
     if (text == nullptr) return 0;
     std::memcpy(text, name, (length + 1) * sizeof(TCHAR));
+    // Taken before the old picture is closed: the caller may hand over the
+    // record's own picture.
+    const DibHandle handle = DibHolder_Take(picture);
     g_imgData.state |= kImgNoFile;  // the old path parts go with the old picture
     ImgData_Reset();
     ImgData_FreePathParts();
@@ -480,7 +486,10 @@ int ImgData_SetNewImage(DibHolder &picture, const TCHAR *name) {
     g_imgData.fileName = text;
     g_imgData.pathEnd = text + length;
     g_imgData.pathLength = g_imgData.fileNameLength = int32_t(length);
-    DibHolder_Attach(g_imgData.image, DibHolder_Take(picture));
+    if (!DibHolder_AttachNew(g_imgData.image, handle)) {
+        ImgData_UpdateTitleStatus();
+        return 0;
+    }
     // Normalised as after decoding: no run-length compression left.
     if (!g_imgData.image.empty() && g_imgData.image.data != nullptr && g_imgData.image.data->header != nullptr &&
         g_imgData.image.data->header->biSize >= 40 && g_imgData.image.data->header->biCompression != 0 &&

@@ -52,7 +52,7 @@ bool Resize(DibHolder &page, int32_t width, int32_t height) {
                                  Zoom_MethodForMode(kComicViewMode, 0)))
         return false;
     DibHolder_Free(page);
-    return DibHolder_Attach(page, DibHolder_Take(resized)) != 0;
+    return DibHolder_AttachNew(page, DibHolder_Take(resized)) != 0;
 }
 
 bool CanvasAllowed(int32_t width, int32_t height) {
@@ -134,9 +134,16 @@ int ImgData_ComposeTwoPages(int32_t direction) {
                              layout.neighbourHeight, 0, 0))
         return 0;
 
-    if (dir < 0) {
-        // Moving back, the spread is named by its earlier page.
-        if (!ImgData_SetPathParts(neighbour)) return 0;
+    // The spread replaces the page; a failure puts the page back.
+    DibHolder page;
+    DibHolder_AttachNew(page, DibHolder_Take(g_imgData.image));
+    ImgData_FreeImage(1);
+    if (!DibHolder_AttachNew(g_imgData.image, DibHolder_Take(canvas))) {
+        DibHolder_AttachNew(g_imgData.image, DibHolder_Take(page));
+        return 0;
+    }
+    // Moving back, the spread is named by its earlier page.
+    if (dir < 0 && ImgData_SetPathParts(neighbour)) {
         g_imgData.listIndex = neighbour;
         g_imgData.loaderId = other.loaderId;
         g_imgData.colourKind = other.colourKind;
@@ -146,7 +153,5 @@ int ImgData_ComposeTwoPages(int32_t direction) {
         g_imgData.bitsPerPixel = other.bitsPerPixel;
     }
     g_imgData.loadMs += int32_t(other.loadMs);
-    ImgData_FreeImage(-1);
-    DibHolder_Attach(g_imgData.image, DibHolder_Take(canvas));
     return 1;
 }

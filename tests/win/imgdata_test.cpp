@@ -335,6 +335,17 @@ TEST_F(ImgDataFolder, ComicModeShowsTwoPages) {
     EXPECT_EQ(g_imgData.singlePage, 1);
     EXPECT_EQ(DibHolder_GetWidth(g_imgData.image), 8);
 
+    // Back one spread: page2 with page1 before it, named by the earlier
+    // page. Read right to left the pages sit as they did going forward.
+    ASSERT_EQ(ImgData_Load(-1, kLoadStep), 1);
+    EXPECT_EQ(Name(), TEXT("page1.bmp"));
+    EXPECT_EQ(g_imgData.listIndex, 0);
+    EXPECT_EQ(g_imgData.singlePage, 0);
+    ASSERT_EQ(DibHolder_GetWidth(g_imgData.image), 16);
+    EXPECT_EQ(PixelAt(g_imgData.image, 12, 0), Rgb(255, 0, 0));
+    EXPECT_EQ(PixelAt(g_imgData.image, 3, 0), Rgb(0, 255, 0));
+    EXPECT_EQ(PixelAt(g_imgData.image, 3, 1), Rgb(0, 0, 255));
+
     // Left to right with the shorter page brought up to the taller one.
     g_settings.option[49] = 1;
     g_settings.option[52] = 2;
