@@ -53,10 +53,6 @@ private:
 
 bool PictureWorkRunning() { return g_imgData.loadingNesting > 0 || g_imgData.loadNesting > 0; }
 
-struct RecordConstructor {
-    RecordConstructor() { ImgData_Construct(); }
-} s_constructor;
-
 HWND FrameWindow() { return g_process.frameWindow; }
 
 void SetFrameTitle(UINT id) {
@@ -197,6 +193,13 @@ void MoveLoadedIntoRecord(LoadedImage *loaded) {
 
 ImgData g_imgData;
 ImgDataHooks g_imgDataHooks;
+
+namespace {
+// Defined after the record, so it runs once the record is built.
+struct RecordConstructor {
+    RecordConstructor() { ImgData_Construct(); }
+} s_constructor;
+}  // namespace
 
 // ---------------------------------------------------------------- lifetime
 
