@@ -6,6 +6,8 @@
 
 // String table.
 #define IDS_APP_TITLE 257
+#define IDS_UNTITLED 261
+#define IDS_LOADING 304
 #define IDS_FORMAT_NAMES 264
 #define IDS_INFO_FONT_FACE 267
 #define IDS_INFO_FONT_PARAMS 268

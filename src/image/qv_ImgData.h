@@ -136,4 +136,56 @@ int ImgData_GetListItem(const TCHAR **path, int32_t *number, int32_t *count);
 // reason 0: the area or zoom changed; 1: a new picture.
 void ImgData_FitWindow(int reason);
 void ImgData_UpdateTitleStatus();
+// Built by the view module.
 void ImgData_UpdateScroll();
+
+// Navigation: the list index to load, or one of these.
+constexpr int32_t kImgNavNoList = -1;  // no current list: the picture is closed
+constexpr int32_t kImgNavNoMove = -2;  // nothing to move to (end of the list, invalid request)
+// The index a load moves to; *direction receives the direction handed to
+// the two-page composition.
+int32_t ImgData_Navigate(int32_t step, int32_t how, int allowEndActions, int beep, int comic, int singlePage,
+                         int32_t *direction);
+// Loads the entry at index: 0 shown; 1 no list or nameless entry; 2 index
+// out of range; 3 path parts failed; 4 unsupported format; 5 read or
+// extraction error; 6 hand-over failed; 7 animation cannot start.
+int ImgData_LoadEntry(int32_t index, int comic, int32_t direction);
+// Turns the picture by the automatic rotation option. 1 turned.
+int ImgData_AutoRotate();
+// Comic mode: lays the neighbouring page (in the direction of travel) beside
+// the loaded one. 1 when the two-page picture replaced the page.
+int ImgData_ComposeTwoPages(int32_t direction);
+void ImgData_FreePathParts();
+// The path parts of entry `index` of the current list. 1/0.
+int ImgData_SetPathParts(int32_t index);
+// The loader settings from the settings store.
+struct LoadOptions;
+void ImgData_FillLoadOptions(LoadOptions *out);
+
+// The view area the zoom is computed for: client size with the scroll bars,
+// and the bar sizes (0 while the view has no scroll bars). 1 ok.
+using ImgDataAreaSource = int (*)(int32_t *width, int32_t *height, int32_t *vBarWidth, int32_t *hBarHeight);
+
+// What the record needs from modules that join later. A null entry does
+// nothing unless said otherwise.
+struct ImgDataHooks {
+    // The end of the list with the end-of-list option 1 (ask) or 3 (next
+    // folder), or in a slide show that moves on to the next folder. Answers
+    // 0 stop, 1 wrap, 2 another folder's list is current now (continue at
+    // its first picture moving forward, its last moving back). Null: stop.
+    int (*endOfList)(int direction, int option);
+    // Extracts an archive member into memory (LocalAlloc block the caller
+    // frees). 1/0. Null: extraction fails.
+    int (*extractMember)(int32_t index, void **memory, uint32_t *size);
+    // A canvas above half the physical memory: 1 when the user accepts it.
+    // Null: refused.
+    int (*confirmLargeSize)(int32_t width, int32_t height);
+    void (*updateScroll)();   // scroll bars and positions of the view
+    void (*updateStatus)();   // status bar
+    void (*updateToolbar)();  // tool bar state
+    void (*closed)();         // the picture was closed: selection and undo record
+    void (*loaded)(const TCHAR *folder, const TCHAR *name);  // recent folders
+    void (*stopSlideShow)();  // null: the running flag is cleared
+    ImgDataAreaSource area;   // null: the view window
+};
+extern ImgDataHooks g_imgDataHooks;

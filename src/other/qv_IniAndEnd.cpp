@@ -5,6 +5,7 @@
 #include "../../res/resource.h"
 #include "image/qv_DibcoreLoad.h"
 #include "image/qv_Format.h"
+#include "image/qv_ImgData.h"
 #include "other/qv_Cfg.h"
 #include "other/qv_CfgLock.h"
 #include "other/qv_CmdLine.h"
@@ -286,5 +287,6 @@ void IniAndEnd_Shutdown(int destroyInterface) {
     // shut-down: the single-instance role is given up here so that the other
     // instances take it, and the menus are removed.
     if (destroyInterface) Frame_Shutdown();
+    ImgData_Shutdown();
     IniAndEnd_SaveForEndSession();
 }

@@ -2,6 +2,7 @@
 
 #include "other/qv_Dlg.h"
 #include "other/qv_Help.h"
+#include "other/qv_ListCommands.h"
 
 namespace {
 
@@ -50,6 +51,8 @@ struct HandlerRow {
 // as their modules arrive.
 const HandlerRow kHandlers[] = {
     {CommandBlock::File, OnFile},
+    {CommandBlock::List, ListCommands_OnList},
+    {CommandBlock::ComicPages, ListCommands_OnComicPages},
     {CommandBlock::Other, OnOther},
     {CommandBlock::Window, OnWindow},
 };
@@ -73,6 +76,11 @@ LRESULT MenuProc_OnCommand(const CommandMessage &m) {
             break;
         case Routing::Handler: {
             const CommandBlockRow *row = CommandBlocks_Find(id);
+            if (row != nullptr && (row->block == CommandBlock::ComicNavigation ||
+                                   row->block == CommandBlock::ComicPrevNext)) {
+                result = int(ListCommands_Redispatch(m, id));
+                break;
+            }
             CommandHandler handler = row ? MenuProc_HandlerOf(row->block) : nullptr;
             if (handler != nullptr) result = handler(m.window, id);
             break;

@@ -1,11 +1,17 @@
 #include "other/qv_Title.h"
 
+#include "image/qv_FileList.h"
+#include "image/qv_ImgData.h"
+#include "other/qv_Globals.h"
 #include "other/qv_Res.h"
+#include "other/qv_Settings.h"
 #include "resource.h"
 
 namespace {
 
 constexpr int kTextChars = 128;
+constexpr int kOptCaptionName = 21;    // CapbFN
+constexpr int kOptComicModeTitle = 48;  // ComicMode
 
 // The title's texts, loaded on each build so a language change shows at once.
 struct LoadedTexts {
@@ -30,3 +36,31 @@ int Title_Build(TCHAR *out, const TitleFacts<TCHAR> &facts, int capacity, int em
 }
 
 int Title_ShortenPath(TCHAR *out, const TCHAR *path) { return TitleCore_ShortenPath(out, path) ? 1 : 0; }
+
+void Title_Update() {
+    HWND frame = g_process.frameWindow;
+    if (frame == nullptr) return;
+    const FileList *list = FileList_Current();
+    TitleFacts<TCHAR> facts;
+    facts.hasRecord = true;
+    facts.isNew = (g_imgData.state & kImgNew) != 0;
+    // A member of an archive is named by its archive.
+    facts.path = g_imgData.pathText;
+    facts.hasFile = g_imgData.pathText != nullptr && g_imgData.pathText[0] != 0 && !facts.isNew;
+    facts.listPath = list != nullptr ? list->path : nullptr;
+    facts.listIsArchive = list != nullptr && list->isArchive != 0;
+    facts.nameMode = g_settings.option[kOptCaptionName];
+    facts.statusShowsPosition =
+        g_settings.option[kOptStatus] && !g_settings.option[kOptStatusEdge] && !g_settings.option[kOptFullScreen];
+    ImgData_GetListItem(nullptr, &facts.number, &facts.count);
+    facts.zoomMode = g_imgData.zoomMode;
+    facts.zoomPercent = g_imgData.zoomPercent;
+    facts.zoomLock = g_settings.optInt[kIntZoomLock] > 0;
+    facts.twoPages = g_settings.option[kOptComicModeTitle] && g_imgData.singlePage == 0 &&
+                     (g_imgData.state & kImgStill) && !facts.isNew;
+    facts.slideShow = g_settings.option[kOptSlideRunning] != 0;
+    facts.transparent = g_imgData.transparency != 0;
+    facts.animation = (g_imgData.state & kImgAnimation) != 0;
+    TCHAR title[1024];
+    if (Title_Build(title, facts, 1024, 0)) SetWindowText(frame, title);
+}

@@ -12,3 +12,7 @@ int Title_Build(TCHAR *out, const TitleFacts<TCHAR> &facts, int capacity, int em
 
 // Shortens a path into out (kTitleShortPathUnits characters). 1/0.
 int Title_ShortenPath(TCHAR *out, const TCHAR *path);
+
+// Builds the title from the current picture and list and sets it on the
+// frame.
+void Title_Update();
