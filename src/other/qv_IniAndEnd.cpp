@@ -5,6 +5,7 @@
 #include "../../res/resource.h"
 #include "image/qv_DibcoreLoad.h"
 #include "image/qv_Format.h"
+#include "image/qv_Open.h"
 #include "other/qv_Cfg.h"
 #include "other/qv_CfgLock.h"
 #include "other/qv_CmdLine.h"
@@ -130,6 +131,7 @@ void UndoInstanceRole() {
 }
 
 StepOutcome CreateFrame(int showCommand) {
+    Open_InstallHooks();
     return Frame_Create(g_process.instance, showCommand) == 0 ? kStepOk : kStepFailed;
 }
 

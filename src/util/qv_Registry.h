@@ -36,7 +36,8 @@ LONG RegKey_SetStringBytes(const TCHAR *text, RegKey *slot, const TCHAR *valueNa
 LONG RegKey_DeleteTree(RegKey *parent, const TCHAR *subkey);
 void Reg_NotifyAssocChanged();
 
-// 1 resolved into out (1024 characters), 0 otherwise.
+// 1 resolved into out (1024 characters), 0 otherwise; a target of 1024
+// characters or more is refused, never cut.
 int Util_ResolveShortcut(const TCHAR *shortcut, TCHAR *out1024);
 
 int Ui_BrowseForFolder(const TCHAR *initial, HWND owner, TCHAR *outPath, const TCHAR *title);

@@ -17,7 +17,7 @@ int s_slides = 0;
 bool s_busy = false;
 tstring s_dir;
 
-int CountFiles(const TCHAR *dir, const TCHAR *const *, int count) {
+int CountFiles(const TCHAR *dir, const TCHAR *const *, int count, size_t) {
     s_dir = dir;
     s_files = count - 1;
     return count - 1;
