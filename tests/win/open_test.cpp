@@ -22,7 +22,9 @@
 #include "other/qv_Globals.h"
 #include "other/qv_Instance.h"
 #include "other/qv_Settings.h"
+#include "other/qv_SysSeams.h"
 #include "support/temp_folder.h"
+#include "util/qv_Registry.h"
 #include "util/qv_Str.h"
 
 namespace {
@@ -62,6 +64,31 @@ int ListFakeArchive(FileList *list, const FileListSettings &) {
                                      FileList_SystemText());
 }
 
+// A shell shortcut at `link` to `target`.
+bool MakeShortcut(const tstring &target, const tstring &link) {
+    if (FAILED(CoInitialize(nullptr))) return false;
+    bool saved = false;
+    IShellLink *shell = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLink,
+                                   reinterpret_cast<void **>(&shell)))) {
+        IPersistFile *file = nullptr;
+        if (SUCCEEDED(shell->SetPath(target.c_str())) &&
+            SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file)))) {
+            WCHAR wide[MAX_PATH];
+#if defined(QV_ANSI)
+            MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
+#else
+            lstrcpynW(wide, link.c_str(), MAX_PATH);
+#endif
+            saved = SUCCEEDED(file->Save(wide, TRUE));
+            file->Release();
+        }
+        shell->Release();
+    }
+    CoUninitialize();
+    return saved;
+}
+
 class Open : public testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -91,6 +118,7 @@ protected:
         g_formatPlugins = FormatPluginHooks{};
         g_fileListArchiveLister = nullptr;
         Settings_InitBoth(61);
+        SysSeams_Reset();
     }
 
     static tstring ListPath() { return FileList_Current() != nullptr ? FileList_Current()->path : TEXT(""); }
@@ -132,30 +160,48 @@ TEST_F(Open, FoldersAndShortcutsOpenAtTheFirstPicture) {
     EXPECT_EQ(s_loads[0], std::make_pair(int32_t(0), int32_t(kLoadFirst)));
 
     // A shortcut to the sub-folder, made through the shell.
-    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-    IShellLink *link = nullptr;
-    ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLink,
-                                           reinterpret_cast<void **>(&link))));
-    link->SetPath(dir.Join(TEXT("sub")).c_str());
-    IPersistFile *file = nullptr;
-    ASSERT_TRUE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file))));
-    WCHAR lnk[MAX_PATH];
-#if defined(QV_ANSI)
-    MultiByteToWideChar(CP_ACP, 0, dir.Join(TEXT("to sub.LNK")).c_str(), -1, lnk, MAX_PATH);
-#else
-    lstrcpyW(lnk, dir.Join(TEXT("to sub.LNK")).c_str());
-#endif
-    ASSERT_TRUE(SUCCEEDED(file->Save(lnk, TRUE)));
-    file->Release();
-    link->Release();
-    CoUninitialize();
-
+    ASSERT_TRUE(MakeShortcut(dir.Join(TEXT("sub")), dir.Join(TEXT("to sub.LNK"))));
     s_loads.clear();
     ASSERT_EQ(Open_Path(dir.Join(TEXT("to sub.LNK")).c_str(), nullptr, 0), 1);
     EXPECT_TRUE(ListPath() == dir.Join(TEXT("sub")));
     ASSERT_EQ(s_loads.size(), 1u);
     EXPECT_EQ(s_loads[0], std::make_pair(int32_t(0), int32_t(kLoadFirst)));
     EXPECT_EQ(FileList_Current()->imageCount, 2);
+}
+
+// The shell's answer for every shortcut: a target of s_targetChars
+// characters, cut to the room given as the shell does.
+size_t s_targetChars = 0;
+int ReadLongTarget(const TCHAR *, TCHAR *out, int capacity) {
+    tstring target = TEXT("C:\\deep");
+    while (target.size() < s_targetChars) target += TEXT("\\level");
+    target.resize(s_targetChars);
+    lstrcpyn(out, target.c_str(), capacity);
+    return 1;
+}
+
+TEST_F(Open, ShortcutTargetsTooLongForTheBufferAreRefusedNotCut) {
+    g_sys.readShortcutTarget = ReadLongTarget;
+    const struct {
+        size_t chars;
+        int resolved;
+    } cases[] = {{1023, 1}, {1024, 0}, {5000, 0}, {40000, 0}};
+    for (const auto &c : cases) {
+        s_targetChars = c.chars;
+        TCHAR out[1024];
+        EXPECT_EQ(Util_ResolveShortcut(TEXT("C:\\x.lnk"), out), c.resolved) << c.chars;
+        EXPECT_EQ(lstrlen(out), c.resolved ? int(c.chars) : 0) << c.chars;
+    }
+
+    // The shortcut that cannot be followed is opened as the file it is.
+    const tstring link = dir.Join(TEXT("long.lnk"));
+    Touch(link);
+    s_targetChars = 1500;
+    ASSERT_EQ(Open_Path(link.c_str(), nullptr, 0), 1);
+    SysSeams_Reset();
+    EXPECT_TRUE(ListPath() == dir.path());
+    ASSERT_EQ(s_listIndexes.size(), 1u);
+    EXPECT_TRUE(FileAt(s_listIndexes[0]) == TEXT("long.lnk"));
 }
 
 TEST_F(Open, PathsThatDoNotOpen) {
