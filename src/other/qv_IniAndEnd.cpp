@@ -5,7 +5,6 @@
 #include "../../res/resource.h"
 #include "image/qv_DibcoreLoad.h"
 #include "image/qv_Format.h"
-#include "image/qv_Open.h"
 #include "other/qv_Cfg.h"
 #include "other/qv_CfgLock.h"
 #include "other/qv_CmdLine.h"
@@ -131,7 +130,6 @@ void UndoInstanceRole() {
 }
 
 StepOutcome CreateFrame(int showCommand) {
-    Open_InstallHooks();
     return Frame_Create(g_process.instance, showCommand) == 0 ? kStepOk : kStepFailed;
 }
 
