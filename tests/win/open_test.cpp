@@ -271,6 +271,29 @@ TEST_F(Open, TheListedFolderIsReusedAndRebuiltForANewFile) {
     EXPECT_TRUE(FileAt(2) == TEXT("file3.png"));
 }
 
+TEST_F(Open, RefreshKeepsTheCurrentFileOrMarksItGone) {
+    g_settings.option[kOptComicMode] = 1;
+    ASSERT_EQ(Open_Path(dir.Join(TEXT("c.jpg")).c_str(), nullptr, 0), 1);
+    ASSERT_EQ(s_loads.back(), std::make_pair(int32_t(0), int32_t(kLoadIndex)));
+    Touch(dir.Join(TEXT("a.png")));
+    g_imgData.state = 0;
+    g_imgData.fileName = TEXT("c.jpg");  // what the record shows
+
+    Open_RefreshList(0);  // a folder list is always read again
+    EXPECT_EQ(FileList_Current()->files.count, 5);
+    ASSERT_EQ(s_listIndexes.size(), 1u);
+    EXPECT_EQ(s_listIndexes[0], 1);  // a.png now comes first
+    EXPECT_EQ(g_imgData.state, 0u);
+
+    DeleteFile(dir.Join(TEXT("c.jpg")).c_str());
+    Open_RefreshList(1);
+    EXPECT_EQ(FileList_Current()->files.count, 4);
+    EXPECT_EQ(s_listIndexes.size(), 1u);
+    EXPECT_EQ(g_imgData.state, uint32_t(kImgNoFile | kImgNotInList));
+    g_imgData.state = 0;
+    g_imgData.fileName = nullptr;
+}
+
 // Arguments one after another, as the command line and the hand-over
 // block hold them.
 struct ArgBlock {
