@@ -18,6 +18,7 @@
 #include "image/qv_Format.h"
 #include "image/qv_ImgData.h"
 #include "image/qv_Open.h"
+#include "other/qv_CmdLine.h"
 #include "other/qv_Frame.h"
 #include "other/qv_Globals.h"
 #include "other/qv_Instance.h"
@@ -341,6 +342,33 @@ TEST_F(Open, HandedOverPathsFillThePendingListAndOpenTheFirstThatOpens) {
     EXPECT_EQ(g_handOverHooks.receiveFiles(dir.path().c_str(), s.argv.data(), int(s.argv.size()), s.bytes()), 0);
     EXPECT_EQ(g_pendingDrops.filled, 0);
     EXPECT_EQ(g_pendingDrops.count, 0);
+    g_frameHooks = FrameHooks{};
+    g_handOverHooks = HandOverHooks{};
+}
+
+TEST_F(Open, TheStartOpensItsOwnCommandLine) {
+    Open_InstallHooks();
+    const tstring picture = dir.Join(TEXT("file2.png"));
+    ArgBlock a({TEXT("C:\\Q\\Quivelta.exe"), TEXT("/user=me"), picture});
+    std::vector<TCHAR *> argv;
+    for (const TCHAR *arg : a.argv) argv.push_back(const_cast<TCHAR *>(arg));
+    argv.push_back(nullptr);
+    const CommandLine saved = g_cmdLine;
+    g_cmdLine.argv = argv.data();
+    g_cmdLine.argc = int32_t(a.argv.size());
+    g_cmdLine.argBufferBytes = int32_t(a.bytes());
+
+    g_cmdLine.blank = 1;  // /blank opens nothing
+    EXPECT_EQ(Open_CommandLineAtStart(), 0);
+    EXPECT_EQ(FileList_Current(), nullptr);
+
+    g_cmdLine.blank = 0;
+    EXPECT_EQ(Open_CommandLineAtStart(), 1);
+    EXPECT_TRUE(ListPath() == dir.path());
+    ASSERT_EQ(s_listIndexes.size(), 1u);
+    EXPECT_TRUE(FileAt(s_listIndexes[0]) == TEXT("file2.png"));
+    EXPECT_EQ(g_pendingDrops.filled, 0);
+    g_cmdLine = saved;
     g_frameHooks = FrameHooks{};
     g_handOverHooks = HandOverHooks{};
 }
