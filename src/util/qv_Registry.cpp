@@ -170,7 +170,9 @@ int Util_ResolveShortcut(const TCHAR *shortcut, TCHAR *out1024) {
     // would open the wrong file or folder.
     OwnedBuffer room;
     auto *target = reinterpret_cast<TCHAR *>(Buf_Alloc(&room, kShortcutProbeChars * sizeof(TCHAR)));
-    if (target == nullptr || !g_sys.readShortcutTarget(shortcut, target, kShortcutProbeChars)) return 0;
+    if (target == nullptr || g_sys.readShortcutTarget == nullptr ||
+        !g_sys.readShortcutTarget(shortcut, target, kShortcutProbeChars))
+        return 0;
     target[kShortcutProbeChars - 1] = 0;
     const size_t n = qvtext::Length(target);
     if (n == 0 || n >= 1024) return 0;
