@@ -1,6 +1,9 @@
 // The frame's window procedure: each message that does more than one thing
 // has its On... function here.
+#include "image/qv_ImgData.h"
+#include "image/qv_Open.h"
 #include "image/qv_View.h"
+#include "image/qv_WndFit.h"
 #include "other/qv_Cfg.h"
 #include "other/qv_Dlg.h"
 #include "other/qv_Frame.h"
@@ -178,9 +181,9 @@ void OnFirstStart(HWND window) {
         g_frame.nextClipboardViewer = SetClipboardViewer(window);
         g_frame.inClipboardChain = 1;
     }
-    // A full-screen start and the files of the command line are handled here
-    // once full screen and opening paths are part of the program; the
-    // remembered last file is forgotten either way.
+    // A full-screen start is handled here once full screen is part of the
+    // program.
+    Open_CommandLineAtStart();
     Opt_SetLastOpened(nullptr, nullptr);
     if (g_settings.option[kOptDisableIme] && !PostMessage(window, kMsgApplyIme, 0, 0))
         Ime_ApplyOption(window, 1);
@@ -208,7 +211,9 @@ void OnRedrawAfterActivation(HWND window, WPARAM trips) {
 LRESULT OnPrivate(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case kMsgFirstStart: OnFirstStart(window); return 0;
-        case kMsgFitToImage: return 0;  // fitting the frame to the picture joins with the picture engine
+        case kMsgFitToImage:
+            if (g_imgData.zoomMode & kZoomFit) WndFit_FitToImage(0, 0);
+            return 0;
         case kMsgOpenPendingFiles: OnOpenPendingFiles(); return 0;
         case kMsgHandOverArrived: return Frame_OnHandOver(window);
         case kMsgReevaluateRole: Instance_Reevaluate(window, g_settings.option[kOptMulti]); return 0;

@@ -35,6 +35,12 @@ bool HasSwitch(const TCHAR *word, const TCHAR *const *args, int count) {
     return CmdLine_FindSwitchT<TCHAR>(word, args, count, true) >= 0;
 }
 
+// Bytes from the first argument to the end of this build's block in the copy.
+size_t ArgBytes(const uint8_t *copy, const TCHAR *first) {
+    const size_t at = size_t(reinterpret_cast<const uint8_t *>(first) - copy);
+    return at < kHandOverBytes ? kHandOverBytes - at : 0;
+}
+
 }  // namespace
 
 int Instance_ComposeName(const TCHAR *kind, TCHAR *out260) {
@@ -240,7 +246,7 @@ LRESULT Frame_OnHandOver(HWND frame) {
         } else if (HasSwitch(TEXT("getclip"), args, view.found)) {
             PostMessage(frame, WM_COMMAND, kCmdPasteAsNew, 0);
         } else if (g_handOverHooks.receiveFiles != nullptr &&
-                   g_handOverHooks.receiveFiles(view.dir, args, view.found) > 0) {
+                   g_handOverHooks.receiveFiles(view.dir, args, view.found, ArgBytes(copy, args[0])) > 0) {
             PostMessage(frame, kMsgOpenPending, 0, 0);
             if (g_handOverHooks.pendingOpening) g_handOverHooks.pendingOpening();
         }

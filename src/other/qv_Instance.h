@@ -64,8 +64,9 @@ int Instance_StartNew(int commandId, HWND frame, const TCHAR *currentFile);
 struct HandOverHooks {
     bool (*busy)();  // a guarded dialog, a load, a plug-in call or a file operation runs
     // Fills the dropped-file list from the arguments (from index 1), relative
-    // paths resolved against dir; returns the number of files.
-    int (*receiveFiles)(const TCHAR *dir, const TCHAR *const *args, int count);
+    // paths resolved against dir; the arguments lie one after another from
+    // args[0] within `bytes`. Returns the number of files.
+    int (*receiveFiles)(const TCHAR *dir, const TCHAR *const *args, int count, size_t bytes);
     void (*startSlideShow)();
     bool (*slideShowRunning)();
     void (*pendingOpening)();  // one more pending opening

@@ -9,6 +9,7 @@ struct SysSeams {
     DWORD(WINAPI *timeGetTime)();
     LPVOID(WINAPI *virtualAlloc)(LPVOID address, SIZE_T size, DWORD type, DWORD protect);
     HGLOBAL(WINAPI *globalAlloc)(UINT flags, SIZE_T bytes);
+    int (*readShortcutTarget)(const TCHAR *shortcut, TCHAR *out, int capacity);  // Shell_ReadShortcutTarget
 };
 
 extern SysSeams g_sys;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <mbctype.h>
 
+#include "image/qv_Open.h"
 #include "other/qv_IniAndEnd.h"
 
 namespace {
@@ -32,6 +33,7 @@ int Run(HINSTANCE instance, int showCommand) {
 #endif
     if (std::setlocale(LC_ALL, "") != nullptr) _setmbcp(_MB_CP_LOCALE);
     GetCommandLine();  // the command-line module reads it again
+    Open_InstallHooks();  // drops, hand-overs and the start's own files open pictures
     switch (IniAndEnd_Startup(instance, showCommand)) {
         case kStartupHandedOver:
             return 0;

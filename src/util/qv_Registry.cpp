@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include "other/qv_Mem.h"
+#include "other/qv_SysSeams.h"
 #include "util/qv_Text.h"
 
 RegKey::~RegKey() { RegKey_Release(this); }
@@ -120,9 +121,9 @@ LONG RegKey_DeleteTree(RegKey *parent, const TCHAR *subkey) {
 
 void Reg_NotifyAssocChanged() { SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr); }
 
-int Util_ResolveShortcut(const TCHAR *shortcut, TCHAR *out1024) {
-    if (shortcut == nullptr || out1024 == nullptr) return 0;
-    out1024[0] = 0;
+int Shell_ReadShortcutTarget(const TCHAR *shortcut, TCHAR *out, int capacity) {
+    if (shortcut == nullptr || out == nullptr || capacity <= 0) return 0;
+    out[0] = 0;
     const HRESULT init = CoInitialize(nullptr);
     int ok = 0;
     {
@@ -145,16 +146,38 @@ int Util_ResolveShortcut(const TCHAR *shortcut, TCHAR *out1024) {
                 const bool converted = true;
 #endif
                 if (converted && SUCCEEDED(file->Load(wide, 0)) &&
-                    SUCCEEDED(link->GetPath(out1024, 1024, nullptr, SLGP_UNCPRIORITY)))
-                    ok = out1024[0] != 0;
+                    SUCCEEDED(link->GetPath(out, capacity, nullptr, SLGP_UNCPRIORITY)))
+                    ok = 1;
                 file->Release();
             }
             link->Release();
         }
     }
     if (SUCCEEDED(init)) CoUninitialize();
-    if (!ok) out1024[0] = 0;
+    out[capacity - 1] = 0;
     return ok;
+}
+
+// Far beyond any path the program takes: a target that reaches 1024
+// characters here did not fit the caller's buffer.
+constexpr int kShortcutProbeChars = 32768;
+
+int Util_ResolveShortcut(const TCHAR *shortcut, TCHAR *out1024) {
+    if (shortcut == nullptr || out1024 == nullptr) return 0;
+    out1024[0] = 0;
+    // The target is read into a much larger buffer first: the shell cuts a
+    // target to the room it is given without saying so, and a cut path
+    // would open the wrong file or folder.
+    OwnedBuffer room;
+    auto *target = reinterpret_cast<TCHAR *>(Buf_Alloc(&room, kShortcutProbeChars * sizeof(TCHAR)));
+    if (target == nullptr || g_sys.readShortcutTarget == nullptr ||
+        !g_sys.readShortcutTarget(shortcut, target, kShortcutProbeChars))
+        return 0;
+    target[kShortcutProbeChars - 1] = 0;
+    const size_t n = qvtext::Length(target);
+    if (n == 0 || n >= 1024) return 0;
+    qvtext::CopyInto(out1024, 1024, target);
+    return 1;
 }
 
 int Ui_BrowseForFolder(const TCHAR *initial, HWND owner, TCHAR *outPath, const TCHAR *title) {

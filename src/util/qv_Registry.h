@@ -36,8 +36,12 @@ LONG RegKey_SetStringBytes(const TCHAR *text, RegKey *slot, const TCHAR *valueNa
 LONG RegKey_DeleteTree(RegKey *parent, const TCHAR *subkey);
 void Reg_NotifyAssocChanged();
 
-// 1 resolved into out (1024 characters), 0 otherwise.
+// 1 resolved into out (1024 characters), 0 otherwise; a target of 1024
+// characters or more is refused, never cut.
 int Util_ResolveShortcut(const TCHAR *shortcut, TCHAR *out1024);
+// The shell's reading of a shortcut's target into out (capacity characters;
+// the shell cuts a longer target to fit). 1 read. Reached through g_sys.
+int Shell_ReadShortcutTarget(const TCHAR *shortcut, TCHAR *out, int capacity);
 
 int Ui_BrowseForFolder(const TCHAR *initial, HWND owner, TCHAR *outPath, const TCHAR *title);
 int Color_Choose(COLORREF *colour, HWND owner);

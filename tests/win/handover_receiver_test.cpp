@@ -16,9 +16,11 @@ int s_files = 0;
 int s_slides = 0;
 bool s_busy = false;
 tstring s_dir;
+size_t s_bytes = 0;
 
-int CountFiles(const TCHAR *dir, const TCHAR *const *, int count) {
+int CountFiles(const TCHAR *dir, const TCHAR *const *, int count, size_t bytes) {
     s_dir = dir;
+    s_bytes = bytes;
     s_files = count - 1;
     return count - 1;
 }
@@ -87,6 +89,9 @@ TEST_F(Receiver, FilesSlideBlankAndGetclip) {
     Frame_OnHandOver(window_);
     EXPECT_EQ(s_files, 3);
     EXPECT_EQ(s_dir, TEXT("C:\\sender"));
+    // The arguments may be read up to the end of the block and no further:
+    // behind the receiver, the directory with its zero and the count.
+    EXPECT_EQ(s_bytes, kHandOverBytes - (4 + 10 * sizeof(TCHAR) + 4));
     EXPECT_EQ(s_slides, 1);
     auto posted = Posted();
     ASSERT_EQ(posted.size(), 1u);

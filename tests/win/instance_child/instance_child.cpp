@@ -33,7 +33,7 @@ int WINAPI LogBox(HWND, LPCTSTR text, LPCTSTR, UINT) {
     return IDOK;
 }
 
-int ReceiveFiles(const TCHAR *dir, const TCHAR *const *args, int count) {
+int ReceiveFiles(const TCHAR *dir, const TCHAR *const *args, int count, size_t) {
     std::basic_string<TCHAR> line = TEXT("recv ");
     line += dir;
     for (int i = 0; i < count; ++i) line += std::basic_string<TCHAR>(TEXT("|")) + args[i];
