@@ -23,4 +23,3 @@ void ImgData_GetViewSize(int32_t *width, int32_t *height) {
 int ImgData_GetListItem(const TCHAR **, int32_t *, int32_t *) { return 0; }
 void ImgData_FitWindow(int) {}
 void ImgData_UpdateTitleStatus() {}
-void ImgData_UpdateScroll() {}
