@@ -44,13 +44,15 @@ int Scroll_Enable(ScrollState *s, int on) {
         s->enabled = 1;
         return 1;
     }
+    // Off first: hiding the bars resizes the window, whose WM_SIZE must not
+    // bring them back.
     ScrollCore_Disable(s);
+    s->enabled = 0;
     if (s->window != nullptr) {
         SetScrollRange(s->window, SB_HORZ, 0, 0, FALSE);
         SetScrollRange(s->window, SB_VERT, 0, 0, FALSE);
         ShowScrollBar(s->window, SB_BOTH, FALSE);
     }
-    s->enabled = 0;
     return 1;
 }
 

@@ -5,6 +5,7 @@
 #include "../../res/resource.h"
 #include "image/qv_DibcoreLoad.h"
 #include "image/qv_Format.h"
+#include "image/qv_View.h"
 #include "other/qv_Cfg.h"
 #include "other/qv_CfgLock.h"
 #include "other/qv_CmdLine.h"
@@ -135,6 +136,8 @@ StepOutcome CreateFrame(int showCommand) {
 
 StepOutcome CreateMenus(int) { return Frame_CreateMenus() ? kStepOk : kStepFailed; }
 
+StepOutcome AttachViewState(int) { return View_AttachState() ? kStepOk : kStepFailed; }
+
 StepOutcome RegisterFrame(int) {
     const int ok = Instance_Register(g_process.frameWindow);
     s_mutexHeldForRegistration = false;
@@ -188,7 +191,7 @@ const StartupStep kSteps[] = {
     {14, 0, "hold the view layout", nullptr, nullptr},
     {15, 716, "frame and view windows", CreateFrame, nullptr},
     {16, 721, "register the frame for hand-overs", RegisterFrame, nullptr},
-    {17, 726, "attach the view state", nullptr, nullptr},
+    {17, 726, "attach the view state", AttachViewState, nullptr},
     {18, 730, "recent-folder list", nullptr, nullptr},
     {19, 734, "view scroll steps", nullptr, nullptr},
     {20, 738, "tool bar", nullptr, nullptr},
