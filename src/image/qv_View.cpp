@@ -283,8 +283,9 @@ int View_UnlockLayout() {
 
 void View_OnKillFocus(HWND view) {
     Timer_Kill(&AutoScrollTimer());
-    if (GetAsyncKeyState(VK_LBUTTON) < 0 && g_viewHooks.dragEndAll != nullptr) {
-        if (g_viewHooks.dragEndAll(view)) View_RedrawNow(0);
+    // The drag module knows whether a left-button drag is in progress.
+    if (g_viewHooks.dragEndAll != nullptr && g_viewHooks.dragEndAll(view)) {
+        View_RedrawNow(0);
         if (Selecting() && g_viewHooks.pointerStatus != nullptr) g_viewHooks.pointerStatus();
     }
     if (g_viewHooks.stopBarsAutoShow != nullptr) g_viewHooks.stopBarsAutoShow();

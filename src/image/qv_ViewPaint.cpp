@@ -121,9 +121,10 @@ TitleFacts<TCHAR> InfoTitleFacts() {
         f.listIsArchive = list->isArchive != 0;
     }
     f.nameMode = g_settings.option[kOptCaptionName];
-    f.statusShowsPosition = false;  // the text stands over the picture, where no status bar is seen
+    // The text stands over the picture, where no status bar is seen: it
+    // names the position itself whenever the picture has one.
     const TCHAR *entry = nullptr;
-    ImgData_GetListItem(&entry, &f.number, &f.count);
+    f.statusShowsPosition = !ImgData_GetListItem(&entry, &f.number, &f.count);
     f.zoomMode = d.zoomMode;
     f.zoomPercent = d.zoomPercent;
     f.zoomLock = g_settings.optInt[kIntZoomLock] != 0;

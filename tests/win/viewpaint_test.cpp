@@ -9,6 +9,7 @@
 #include "image/qv_Scroll.h"
 #include "image/qv_View.h"
 #include "image/qv_ViewPaint.h"
+#include "other/qv_Cfg.h"
 #include "other/qv_Settings.h"
 #include "other/qv_SysFacts.h"
 #include "other/qv_WndUtil.h"
@@ -195,6 +196,43 @@ TEST_F(ViewPaint, OnlyTheChangedBackgroundIsRepaintedWithoutAFullErase) {
     EXPECT_EQ(s.At(41, 28), kBack1);
     EXPECT_EQ(s.At(0, 0), kNoise);
     EXPECT_EQ(s.At(27, 22), PictureColour(0, 0, 1));
+}
+
+TEST_F(ViewPaint, InformationTextStandsWhereItsPositionSays) {
+    static TCHAR path[] = TEXT("C:\\pictures\\WWWW.png");
+    ASSERT_EQ(Opt_DefaultFont(&g_settings, 1), 1);
+    g_settings.option[kOptCaption] = 0;
+    g_settings.option[kOptInfoWindow] = 1;
+    g_settings.option[104] = 0;  // transparent
+    g_settings.infoTextColour = 0xFFFFFF;
+    Place(20, 10);
+    g_imgData.pathText = path;
+    g_imgData.fileName = path + 12;
+    // Counts the text's pixels in each quarter of the client.
+    auto quarters = [](const PaintSurface &s, int counts[4]) {
+        for (int i = 0; i < 4; ++i) counts[i] = 0;
+        for (int32_t y = 0; y < s.height; ++y)
+            for (int32_t x = 0; x < s.width; ++x)
+                if (s.At(x, y) == RGB(255, 255, 255)) ++counts[(y >= s.height / 2 ? 2 : 0) + (x >= s.width / 2 ? 1 : 0)];
+    };
+    PaintSurface s(kClientW * 6, kClientH * 2);
+    SetWindowPos(view_->view(), nullptr, 0, 0, s.width, s.height, SWP_NOMOVE | SWP_NOZORDER);
+    struct Case {
+        int position, quarter;
+    } cases[] = {{0, 0}, {2, 1}, {6, 2}, {8, 3}};
+    for (const auto &k : cases) {
+        g_settings.option[103] = uint8_t(k.position);
+        Paint(s);
+        int counts[4];
+        quarters(s, counts);
+        for (int q = 0; q < 4; ++q)
+            EXPECT_EQ(counts[q] > 10, q == k.quarter) << "position " << k.position << " quarter " << q << ": " << counts[q];
+    }
+    g_settings.option[kOptInfoWindow] = 0;  // switched off: the next paint leaves no trace of it
+    Paint(s);
+    int counts[4];
+    quarters(s, counts);
+    EXPECT_EQ(counts[0] + counts[1] + counts[2] + counts[3], 0);
 }
 
 TEST_F(ViewPaint, TheLockedLayoutPaintsNothing) {
