@@ -7,6 +7,8 @@
 
 #include "image/qv_ImgData.h"
 #include "image/qv_Scroll.h"
+#include "image/qv_View.h"
+#include "other/qv_Frame.h"
 #include "other/qv_Settings.h"
 #include "other/qv_SysFacts.h"
 #include "other/qv_WndUtil.h"
@@ -156,6 +158,42 @@ TEST_F(Scroll, AttachReadsTheWindowsBarsOnlyOnce) {
     EXPECT_EQ(s.hPos, 40);
     EXPECT_EQ(Scroll_Attach(&s, w), 0);  // bound already
     DestroyWindow(w);
+}
+
+TEST_F(Scroll, ResizingTheViewRefitsTheBarsUnlessTheLayoutIsHeld) {
+    Show(150, 100);
+    ASSERT_FALSE(HasBar(WS_HSCROLL));
+    struct Case {
+        int32_t w, h;
+        bool hold, hBar, vBar;
+    } cases[] = {
+        {100, 150, false, true, false},
+        {100, 80, true, true, false},   // held: the bars stay as they were
+        {100, 81, false, true, true},   // released: the next size refits
+        {300, 300, false, false, false},
+    };
+    for (const auto &k : cases) {
+        if (k.hold) View_LockLayout();
+        SetWindowPos(view_->view(), nullptr, 0, 0, k.w, k.h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        if (k.hold) View_UnlockLayout();
+        EXPECT_EQ(HasBar(WS_HSCROLL), k.hBar) << k.w << "x" << k.h << (k.hold ? " held" : "");
+        EXPECT_EQ(HasBar(WS_VSCROLL), k.vBar) << k.w << "x" << k.h << (k.hold ? " held" : "");
+    }
+}
+
+TEST_F(Scroll, ScrollMessagesMoveThePositionAndMarkTheBarInUse) {
+    Show(400, 300);
+    const int32_t line = 10;
+    Scroll_SetSteps(&g_viewRecord.scroll, kScrollBoth, &line, nullptr);
+    g_frame.scrollBarInUse = 0;
+    SendMessage(view_->view(), WM_VSCROLL, SB_LINEDOWN, 0);
+    EXPECT_EQ(g_viewRecord.scroll.vPos, 10);
+    EXPECT_EQ(g_frame.scrollBarInUse, 1);  // the wheel leaves the picture alone meanwhile
+    SendMessage(view_->view(), WM_HSCROLL, SB_PAGEDOWN, 0);
+    EXPECT_EQ(g_viewRecord.scroll.hPos, g_viewRecord.scroll.hPage);
+    SendMessage(view_->view(), WM_VSCROLL, SB_ENDSCROLL, 0);
+    EXPECT_EQ(g_frame.scrollBarInUse, 0);
+    EXPECT_EQ(g_viewRecord.scroll.vPos, 10);
 }
 
 }  // namespace
