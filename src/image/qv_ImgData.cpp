@@ -256,7 +256,7 @@ void ImgData_Reset() {
     // Without a picture the zoom is actual size; the keep-zoom choice is
     // the user's and outlives the picture.
     ImgData_ComputeZoom(kZoomReqRecompute, 0);
-    if (g_imgDataHooks.updateScroll != nullptr) g_imgDataHooks.updateScroll();
+    ImgData_UpdateScroll();
 }
 
 bool ImgData_IsEmpty() { return !ImgData_HasAnything(); }
@@ -540,7 +540,7 @@ void ImgData_RefreshAfterEdit() {
         if (!SlideShowRunning()) WaitCursor_Begin(&wait);
         ImgData_ComputeZoom(kZoomReqRecompute, 0);
     }
-    if (g_imgDataHooks.updateScroll != nullptr) g_imgDataHooks.updateScroll();
+    ImgData_UpdateScroll();
     ImgData_UpdateTitleStatus();
     if (g_process.viewWindow != nullptr) {
         InvalidateRect(g_process.viewWindow, nullptr, FALSE);

@@ -180,7 +180,6 @@ struct ImgDataHooks {
     // A canvas above half the physical memory: 1 when the user accepts it.
     // Null: refused.
     int (*confirmLargeSize)(int32_t width, int32_t height);
-    void (*updateScroll)();   // scroll bars and positions of the view
     void (*updateStatus)();   // status bar
     void (*updateToolbar)();  // tool bar state
     void (*closed)();         // the picture was closed: selection and undo record

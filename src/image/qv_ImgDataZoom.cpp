@@ -203,7 +203,7 @@ int ImgData_ComputeZoom(uint32_t mode, int32_t argument) {
 
 int ImgData_ApplyZoomMode(uint32_t mode, int32_t argument) {
     const int ok = ImgData_ComputeZoom(mode, argument);
-    if (g_imgDataHooks.updateScroll != nullptr) g_imgDataHooks.updateScroll();
+    ImgData_UpdateScroll();
     ImgData_UpdateTitleStatus();
     if (g_process.viewWindow != nullptr) InvalidateRect(g_process.viewWindow, nullptr, FALSE);
     return ok;

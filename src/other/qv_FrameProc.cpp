@@ -242,7 +242,9 @@ LRESULT CALLBACK Frame_WndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
             if (reinterpret_cast<HWND>(wParam) != g_process.viewWindow) Cursor_ForceVisible(0);
             return 0;
         case WM_KILLFOCUS:
-            // Leaving for another window ends the view's drags; that joins with the view.
+            // Leaving for another window ends the view's drags.
+            if (reinterpret_cast<HWND>(wParam) != g_process.viewWindow && g_process.viewWindow != nullptr)
+                View_OnKillFocus(g_process.viewWindow);
             return 0;
         case WM_CLOSE:
             if (Frame_IsBusy()) return 0;

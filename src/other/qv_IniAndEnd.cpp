@@ -6,6 +6,8 @@
 #include "image/qv_DibcoreLoad.h"
 #include "image/qv_Format.h"
 #include "image/qv_ImgData.h"
+#include "image/qv_Scroll.h"
+#include "image/qv_View.h"
 #include "other/qv_Cfg.h"
 #include "other/qv_CfgLock.h"
 #include "other/qv_CmdLine.h"
@@ -18,6 +20,7 @@
 #include "other/qv_SysFacts.h"
 #include "other/qv_Settings.h"
 #include "other/qv_SysSeams.h"
+#include "other/qv_WndUtil.h"
 #include "util/qv_Str.h"
 #include "util/qv_SysVersion.h"
 #include "util/qv_Text.h"
@@ -136,6 +139,13 @@ StepOutcome CreateFrame(int showCommand) {
 
 StepOutcome CreateMenus(int) { return Frame_CreateMenus() ? kStepOk : kStepFailed; }
 
+StepOutcome AttachViewState(int) { return View_AttachState() ? kStepOk : kStepFailed; }
+
+StepOutcome SetViewScrollSteps(int) {
+    const int32_t line = 10;
+    return Scroll_SetSteps(&g_viewRecord.scroll, kScrollBoth, &line, nullptr) ? kStepOk : kStepFailed;
+}
+
 StepOutcome RegisterFrame(int) {
     const int ok = Instance_Register(g_process.frameWindow);
     s_mutexHeldForRegistration = false;
@@ -157,8 +167,14 @@ StepOutcome ReleaseConfigLockStep(int) {
     return kStepOk;
 }
 
+StepOutcome HoldViewLayout(int) {
+    View_LockLayout();  // no painting or refitting while the windows are put together
+    return kStepOk;
+}
+
 StepOutcome MarkStartupComplete(int) {
     g_process.startupComplete = 1;
+    if (View_UnlockLayout()) View_RedrawNow(1);
     return kStepOk;
 }
 
@@ -186,12 +202,12 @@ const StartupStep kSteps[] = {
     {11, 0, "instance role", DecideInstanceRole, UndoInstanceRole},
     {12, 692, "common controls", InitCommonControls, nullptr},
     {13, 0, "common controls version", CheckCommonControlsVersion, nullptr},
-    {14, 0, "hold the view layout", nullptr, nullptr},
+    {14, 0, "hold the view layout", HoldViewLayout, nullptr},
     {15, 716, "frame and view windows", CreateFrame, nullptr},
     {16, 721, "register the frame for hand-overs", RegisterFrame, nullptr},
-    {17, 726, "attach the view state", nullptr, nullptr},
+    {17, 726, "attach the view state", AttachViewState, nullptr},
     {18, 730, "recent-folder list", nullptr, nullptr},
-    {19, 734, "view scroll steps", nullptr, nullptr},
+    {19, 734, "view scroll steps", SetViewScrollSteps, nullptr},
     {20, 738, "tool bar", nullptr, nullptr},
     {21, 742, "status bar", nullptr, nullptr},
     {22, 0, "z-order of the bars", nullptr, nullptr},

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "image/qv_ScrollCore.h"
 #include "other/qv_UiMath.h"
 
 constexpr int32_t kMaxWaitNesting = 0x7FFFFF00;
@@ -15,6 +16,7 @@ struct WindowRecord {
     HWND window = nullptr;
     int32_t scrollGuard = 0;
     int32_t menuBarFigure = 0;
+    ScrollState scroll{};
     int32_t waitCount = 0;
     HCURSOR savedCursor = nullptr;
 };
