@@ -7,6 +7,7 @@
 
 #include "heap_array.h"
 #include "jpeg_codec.h"
+#include "jpeg_coef_masks.h"
 #include "jpeg_color.h"
 #include "jpeg_fdct.h"
 #include "jpeg_huffman_encode.h"
@@ -112,8 +113,9 @@ struct EncComponent {
     int id, h, v, table;
     int bw, bh;  // blocks of the padded plane
     int pred;
-    // Quantised blocks in natural order: all of them for a progressive file,
-    // the last two MCU rows for a baseline one (written as it goes).
+    // Quantised blocks: all of them, in zigzag order, for a progressive file;
+    // the last two MCU rows, in natural order, for a baseline one (written
+    // as it goes).
     int storedRows;
     HeapArray<int16_t> coefs;
     int16_t *Block(int bx, int by) const {
@@ -212,97 +214,165 @@ public:
         w_->Close(st);
     }
 
+    // Ends an EOB run (and sends the correction bits that wait behind it).
     void EmitEobRun(int table) {
-        if (eobrun_ > 0) {
-            const int n = BitLength(static_cast<uint32_t>(eobrun_)) - 1;
-            Symbol(true, table, n << 4);
-            Bits(static_cast<uint32_t>(eobrun_), n);
-            eobrun_ = 0;
-        }
-        EmitCorrections(pending_, pendingCount_);
-        pendingCount_ = 0;
+        JpegBitWriter::State st = Open(kMaxBlockBytes);
+        FlushEobRun(st, table);
+        Close(st);
     }
 
+    // First pass over a band of a block in zigzag order: only the
+    // coefficients still non-zero after the point transform are visited.
     void AcFirst(const int16_t *z, const ScanPlan &s, int table) {
-        int run = 0;
-        for (int k = s.ss; k <= s.se; ++k) {
-            const int v = z[kJpegZigzagToNatural[k]];
-            const uint32_t a = static_cast<uint32_t>(v < 0 ? -v : v) >> s.al;
-            if (a == 0) {
-                ++run;
-                continue;
-            }
-            EmitEobRun(table);
-            while (run > 15) {
-                Symbol(true, table, 0xF0);
-                run -= 16;
-            }
-            const int n = BitLength(a);
-            Symbol(true, table, (run << 4) | n);
-            Bits(v < 0 ? ~a : a, n);
-            run = 0;
+        uint64_t mask = Jpeg_MagnitudeMasks(z, s.al).nonzero & Jpeg_BandMask(s.ss, s.se);
+        JpegBitWriter::State st = Open(kMaxBlockBytes);
+        int last = s.ss - 1;
+        while (mask) {
+            const int k = __builtin_ctzll(mask);
+            mask &= mask - 1;
+            int run = k - last - 1;
+            last = k;
+            FlushEobRun(st, table);
+            for (; run > 15; run -= 16) Symbol(st, table, 0xF0);
+            const int v = z[k];
+            const int a = (v < 0 ? -v : v) >> s.al;
+            const uint32_t code = Jpeg_CoefCode(v < 0 ? -a : a);
+            SymbolAndBits(st, table, (run << 4) | static_cast<int>(code & 15), code >> 4,
+                          static_cast<int>(code & 15));
         }
-        if (run > 0 && ++eobrun_ == 0x7FFF) EmitEobRun(table);
+        if (last < s.se && ++eobrun_ == 0x7FFF) FlushEobRun(st, table);
+        Close(st);
     }
 
     // Refinement of coefficients already sent, new ones of magnitude one.
-    // Correction bits of coefficients skipped by a run wait in a buffer until
-    // the symbol (or EOB run) that precedes them in the stream is written.
+    // Correction bits of coefficients skipped by a run wait until the symbol
+    // (or EOB run) that precedes them in the stream is written.
     void AcRefine(const int16_t *z, const ScanPlan &s, int table) {
-        uint32_t absv[64];
-        int eob = 0;
-        for (int k = s.ss; k <= s.se; ++k) {
-            const int v = z[kJpegZigzagToNatural[k]];
-            absv[k] = static_cast<uint32_t>(v < 0 ? -v : v) >> s.al;
-            if (absv[k] == 1) eob = k;
-        }
-        int run = 0;
-        uint8_t local[64];
-        int localCount = 0;
-        for (int k = s.ss; k <= s.se; ++k) {
-            const uint32_t a = absv[k];
-            if (a == 0) {
-                ++run;
-                continue;
-            }
+        const uint64_t band = Jpeg_BandMask(s.ss, s.se);
+        const JpegMagnitudeMasks m = Jpeg_MagnitudeMasks(z, s.al);
+        uint64_t mask = m.nonzero & band;
+        const uint64_t fresh = mask & ~m.above1;
+        // The last new coefficient: runs of 16 zeros before it are sent as
+        // ZRL, those after it join the EOB.
+        const int eob = fresh ? 63 - __builtin_clzll(fresh) : 0;
+        JpegBitWriter::State st = Open(kMaxBlockBytes);
+        uint64_t local = 0;
+        int localCount = 0, run = 0, last = s.ss - 1;
+        while (mask) {
+            const int k = __builtin_ctzll(mask);
+            mask &= mask - 1;
+            run += k - last - 1;
+            last = k;
             while (run > 15 && k <= eob) {
-                EmitEobRun(table);
-                Symbol(true, table, 0xF0);
+                FlushEobRun(st, table);
+                Symbol(st, table, 0xF0);
                 run -= 16;
-                EmitCorrections(local, localCount);
-                localCount = 0;
+                PutBits(st, local, localCount);
+                local = 0, localCount = 0;
             }
+            const int v = z[k];
+            const int a = (v < 0 ? -v : v) >> s.al;
             if (a > 1) {
-                local[localCount++] = static_cast<uint8_t>(a & 1);
+                local = (local << 1) | static_cast<uint64_t>(a & 1);
+                ++localCount;
                 continue;
             }
-            EmitEobRun(table);
-            Symbol(true, table, (run << 4) | 1);
-            Bits(z[kJpegZigzagToNatural[k]] < 0 ? 0 : 1, 1);
-            EmitCorrections(local, localCount);
-            localCount = 0;
+            FlushEobRun(st, table);
+            SymbolAndBits(st, table, (run << 4) | 1, v < 0 ? 0 : 1, 1);
+            PutBits(st, local, localCount);
+            local = 0, localCount = 0;
             run = 0;
         }
+        run += s.se - last;
         if (run > 0 || localCount > 0) {
             ++eobrun_;
-            std::memcpy(pending_ + pendingCount_, local, static_cast<size_t>(localCount));
+            if (!kCount) pending_.Append(local, localCount);
             pendingCount_ += localCount;
             // Keep room in the buffer for another whole block of bits.
-            if (eobrun_ == 0x7FFF || pendingCount_ > kMaxPending - 64) EmitEobRun(table);
+            if (eobrun_ == 0x7FFF || pendingCount_ > kMaxPending - 64) FlushEobRun(st, table);
         }
+        Close(st);
     }
 
 private:
-    void EmitCorrections(const uint8_t *b, int n) {
-        for (int i = 0; i < n; ++i) Bits(b[i], 1);
-    }
+    // An EOB run's symbol and length bits, at most 1000 waiting correction
+    // bits and a block's 63 codes, doubled by stuffing.
+    static constexpr size_t kMaxBlockBytes = 1024;
     static constexpr int kMaxPending = 1000;
+
+    // Correction bits in stream order, first bit highest.
+    struct BitList {
+        uint64_t words[kMaxPending / 64 + 2];
+        int count = 0;
+        void Append(uint64_t bits, int n) {
+            if (n == 0) return;
+            const int w = count >> 6, used = count & 63, room = 64 - used;
+            if (used == 0) words[w] = 0;
+            if (n <= room) {
+                words[w] |= bits << (room - n);
+            } else {
+                words[w] |= bits >> (n - room);
+                words[w + 1] = bits << (64 - (n - room));
+            }
+            count += n;
+        }
+    };
+
+    JpegBitWriter::State Open(size_t bytes) {
+        if (kCount) return JpegBitWriter::State{0, 0, nullptr};
+        return w_->Open(bytes);
+    }
+    void Close(const JpegBitWriter::State &st) {
+        if (!kCount) w_->Close(st);
+    }
+    void Symbol(JpegBitWriter::State &st, int table, int s) {
+        if (kCount) {
+            acFreq_[table][s]++;
+        } else {
+            const uint32_t e = ac_[table].packed[s];
+            JpegBitWriter::Put(st, e >> 8, static_cast<int>(e & 0xFF));
+        }
+    }
+    // `bits` holds exactly n (0..15) bits.
+    void SymbolAndBits(JpegBitWriter::State &st, int table, int s, uint32_t bits, int n) {
+        if (kCount) {
+            acFreq_[table][s]++;
+        } else {
+            const uint32_t e = ac_[table].packed[s];
+            JpegBitWriter::Put(st, ((e >> 8) << n) | bits, static_cast<int>(e & 0xFF) + n);
+        }
+    }
+    // The low n (0..64) bits of `bits`, highest first.
+    static void PutBits(JpegBitWriter::State &st, uint64_t bits, int n) {
+        if (kCount || n == 0) return;
+        if (n > 32) {
+            JpegBitWriter::Put(st, static_cast<uint32_t>(bits >> 32) & (0xFFFFFFFFu >> (64 - n)), n - 32);
+            JpegBitWriter::Put(st, static_cast<uint32_t>(bits), 32);
+        } else {
+            JpegBitWriter::Put(st, static_cast<uint32_t>(bits) & (0xFFFFFFFFu >> (32 - n)), n);
+        }
+    }
+    void FlushEobRun(JpegBitWriter::State &st, int table) {
+        if (eobrun_ > 0) {
+            const int n = BitLength(static_cast<uint32_t>(eobrun_)) - 1;
+            SymbolAndBits(st, table, n << 4, static_cast<uint32_t>(eobrun_) & ((1u << n) - 1), n);
+            eobrun_ = 0;
+        }
+        if (!kCount) {
+            const int full = pending_.count >> 6, rest = pending_.count & 63;
+            for (int i = 0; i < full; ++i) PutBits(st, pending_.words[i], 64);
+            if (rest) PutBits(st, pending_.words[full] >> (64 - rest), rest);
+            pending_.count = 0;
+        }
+        pendingCount_ = 0;
+    }
+
     JpegBitWriter *w_;
     uint32_t (*dcFreq_)[256];
     uint32_t (*acFreq_)[256];
     const JpegHuffCode *dc_, *ac_;
     int eobrun_ = 0;
-    uint8_t pending_[kMaxPending];
+    BitList pending_;
     int pendingCount_ = 0;
 };
 
@@ -313,6 +383,7 @@ public:
 private:
     bool PrepareRows();
     void TransformRow(const RowSource &src, int my);
+    void TransformBlock(const uint8_t *in, ptrdiff_t stride, const JpegDivisors &d, int16_t *out) const;
     template <bool kCount>
     void CodeScan(const ScanPlan &s, ScanCoder<kCount> &coder, JpegBitWriter *w);
     template <bool kCount>
@@ -335,6 +406,7 @@ private:
     JpegDivisors div_[2];
     JpegBgrToYccFn bgrToYcc_ = nullptr;
     ByteBuffer *out_ = nullptr;
+    bool zigzag_ = false;  // blocks kept in zigzag order
     int width_ = 0, height_ = 0, ncomp_ = 0, mcusX_ = 0, mcusY_ = 0, hmax_ = 1, vmax_ = 1;
     EncComponent comp_[3];
     uint16_t quant_[2][64];
@@ -385,8 +457,8 @@ void Encoder::TransformRow(const RowSource &src, int my) {
     const int realBwY = (width_ + 7) / 8;
     for (int by = 0; by < Y.v; ++by)
         for (int bx = 0; bx < realBwY; ++bx)
-            Jpeg_FdctQuantize(plane[0] + static_cast<size_t>(by) * 8 * padW + bx * 8, padW, div_[0],
-                              Y.Block(bx, my * Y.v + by));
+            TransformBlock(plane[0] + static_cast<size_t>(by) * 8 * padW + bx * 8, padW, div_[0],
+                           Y.Block(bx, my * Y.v + by));
     if (ncomp_ == 3) {
         // Chroma: 2x2 averages, then the blocks.
         const int subW = padW / 2;
@@ -398,10 +470,20 @@ void Encoder::TransformRow(const RowSource &src, int my) {
                 JPEG_SIMD(Jpeg_Downsample2x2)(a, a + padW, subW, sub + static_cast<size_t>(r) * subW);
             }
             EncComponent &C = comp_[1 + c];
-            for (int bx = 0; bx < realBwC; ++bx) Jpeg_FdctQuantize(sub + bx * 8, subW, div_[1], C.Block(bx, my));
+            for (int bx = 0; bx < realBwC; ++bx) TransformBlock(sub + bx * 8, subW, div_[1], C.Block(bx, my));
         }
     }
     FlattenPadding(my);
+}
+
+void Encoder::TransformBlock(const uint8_t *in, ptrdiff_t stride, const JpegDivisors &d, int16_t *out) const {
+    if (!zigzag_) {
+        Jpeg_FdctQuantize(in, stride, d, out);
+        return;
+    }
+    alignas(16) int16_t natural[64];
+    Jpeg_FdctQuantize(in, stride, d, natural);
+    Jpeg_NaturalToZigzag(natural, out);
 }
 
 // Blocks that only pad the last MCUs are never shown: make them flat, with
@@ -571,6 +653,7 @@ bool Encoder::Run(const Picture &picture, int quality, bool progressive, ByteBuf
     height_ = picture.data.header->biHeight < 0 ? -picture.data.header->biHeight : picture.data.header->biHeight;
     if (width_ <= 0 || height_ <= 0 || width_ > 65535 || height_ > 65535) return false;
     ncomp_ = src.grey() ? 1 : 3;
+    zigzag_ = progressive;
     hmax_ = vmax_ = ncomp_ == 3 ? 2 : 1;
     mcusX_ = (width_ + 8 * hmax_ - 1) / (8 * hmax_);
     mcusY_ = (height_ + 8 * vmax_ - 1) / (8 * vmax_);

@@ -256,3 +256,59 @@ TEST(JpegFdct, ExactDivisionForEveryDivisorAndMagnitude) {
 }
 
 }  // namespace
+
+#include "jpeg_coef_masks.h"
+
+namespace {
+
+TEST(JpegCoefMasks, Sse2EqualsScalarForEveryPointTransform) {
+    std::mt19937 rng(11);
+    for (int n = 0; n < 3000; ++n) {
+        alignas(16) int16_t z[64];
+        const int kind = n % 5;  // full range, quantised size, sparse, extremes, one power-of-two edge
+        for (int k = 0; k < 64; ++k) {
+            int v;
+            switch (kind) {
+            case 0: v = int(rng() % 65535) - 32767; break;
+            case 1: v = int(rng() % 4097) - 2048; break;
+            case 2: v = rng() % 6 ? 0 : int(rng() % 9) - 4; break;
+            case 3: v = (rng() & 1 ? 1 : -1) * (rng() & 2 ? 2048 : 32767); break;
+            default: {
+                const int p = 1 << (rng() % 14);
+                v = (rng() & 1 ? 1 : -1) * (p + int(rng() % 3) - 1);
+            }
+            }
+            z[k] = int16_t(v);
+        }
+        for (int al = 0; al <= 13; ++al) {
+            const JpegMagnitudeMasks a = Jpeg_MagnitudeMasksScalar(z, al), b = Jpeg_MagnitudeMasksSse2(z, al);
+            ASSERT_EQ(a.nonzero, b.nonzero) << "block " << n << " al " << al;
+            ASSERT_EQ(a.above1, b.above1) << "block " << n << " al " << al;
+        }
+    }
+}
+
+TEST(JpegCoefMasks, KnownMagnitudesAndBands) {
+    // Coefficients 0, 1, -1, 2, -2, 3, -4, 5 at zigzag positions 0..7, rest 0.
+    int16_t z[64] = {0, 1, -1, 2, -2, 3, -4, 5};
+    struct Case {
+        int al;
+        uint64_t nonzero, above1;
+    } cases[] = {
+        {0, 0xFE, 0xF8},  // 1 and -1 are new at full precision
+        {1, 0xF8, 0xC0},  // |2|,|3| >> 1 == 1; |4|,|5| >> 1 == 2
+        {2, 0xC0, 0x00},
+        {3, 0x00, 0x00},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(Jpeg_MagnitudeMasks(z, c.al).nonzero, c.nonzero) << c.al;
+        EXPECT_EQ(Jpeg_MagnitudeMasks(z, c.al).above1, c.above1) << c.al;
+    }
+    struct Band {
+        int ss, se;
+        uint64_t mask;
+    } bands[] = {{0, 0, 1}, {1, 5, 0x3E}, {6, 63, ~uint64_t{0} << 6}, {1, 63, ~uint64_t{1}}, {63, 63, uint64_t{1} << 63}};
+    for (const Band &b : bands) EXPECT_EQ(Jpeg_BandMask(b.ss, b.se), b.mask) << b.ss << ".." << b.se;
+}
+
+}  // namespace
