@@ -7,10 +7,10 @@
 
 #include "heap_array.h"
 #include "jpeg_codec.h"
-#include "jpeg_coef_masks.h"
 #include "jpeg_color.h"
 #include "jpeg_fdct.h"
 #include "jpeg_huffman_encode.h"
+#include "jpeg_scan_coder.h"
 #include "jpeg_tables.h"
 
 namespace dibcore {
@@ -123,258 +123,20 @@ struct EncComponent {
     }
 };
 
-struct ScanPlan {
-    int count;
-    int comp[3];
-    int ss, se, ah, al;
-};
 
 // The usual progressive sequence: DC first at reduced precision, the low
 // luma frequencies early, chroma next, then the refinement bits.
-const ScanPlan kColourScript[] = {
+const JpegScanPlan kColourScript[] = {
     {3, {0, 1, 2}, 0, 0, 0, 1}, {1, {0}, 1, 5, 0, 2},  {1, {2}, 1, 63, 0, 1}, {1, {1}, 1, 63, 0, 1},
     {1, {0}, 6, 63, 0, 2},      {1, {0}, 1, 63, 2, 1}, {3, {0, 1, 2}, 0, 0, 1, 0}, {1, {2}, 1, 63, 1, 0},
     {1, {1}, 1, 63, 1, 0},      {1, {0}, 1, 63, 1, 0},
 };
-const ScanPlan kGreyScript[] = {
+const JpegScanPlan kGreyScript[] = {
     {1, {0}, 0, 0, 0, 1}, {1, {0}, 1, 5, 0, 2}, {1, {0}, 6, 63, 0, 2},
     {1, {0}, 1, 63, 2, 1}, {1, {0}, 0, 0, 1, 0}, {1, {0}, 1, 63, 1, 0},
 };
-const ScanPlan kBaselineColour = {3, {0, 1, 2}, 0, 63, 0, 0};
-const ScanPlan kBaselineGrey = {1, {0}, 0, 63, 0, 0};
-
-inline int BitLength(uint32_t v) { return v ? 32 - __builtin_clz(v) : 0; }
-
-// Walks one scan either counting symbols (kCount) or writing them.
-template <bool kCount>
-class ScanCoder {
-public:
-    ScanCoder(JpegBitWriter *w, uint32_t (*dcFreq)[256], uint32_t (*acFreq)[256], const JpegHuffCode *dc,
-              const JpegHuffCode *ac)
-        : w_(w), dcFreq_(dcFreq), acFreq_(acFreq), dc_(dc), ac_(ac) {}
-
-    void Symbol(bool isAc, int table, int s) {
-        if (kCount) {
-            (isAc ? acFreq_ : dcFreq_)[table][s]++;
-        } else {
-            const JpegHuffCode &c = (isAc ? ac_ : dc_)[table];
-            w_->Put(c.code[s], c.size[s]);
-        }
-    }
-    void Bits(uint32_t v, int n) {
-        if (!kCount && n) w_->Put(v, n);
-    }
-
-    void Dc(int diff, int table) {
-        uint32_t a = static_cast<uint32_t>(diff < 0 ? -diff : diff);
-        const int n = BitLength(a);
-        Symbol(false, table, n);
-        Bits(static_cast<uint32_t>(diff < 0 ? diff - 1 : diff), n);
-    }
-
-    void BaselineBlock(const int16_t *z, int &pred, int dcTable, int acTable) {
-        // Walk only the coefficients that are not zero.
-        uint64_t mask = Jpeg_NonzeroMask(z) & ~uint64_t{1};
-        if (kCount) {
-            dcFreq_[dcTable][Jpeg_CoefCode(z[0] - pred) & 15]++;
-            pred = z[0];
-            uint32_t *freq = acFreq_[acTable];
-            int last = 0;
-            while (mask) {
-                const int k = __builtin_ctzll(mask);
-                mask &= mask - 1;
-                int run = k - last - 1;
-                last = k;
-                for (; run > 15; run -= 16) freq[0xF0]++;
-                freq[(run << 4) | (Jpeg_CoefCode(z[kJpegZigzagToNatural[k]]) & 15)]++;
-            }
-            if (last != 63) freq[0]++;
-            return;
-        }
-        // A block needs at most 64 codes of 27 bits, doubled by stuffing.
-        JpegBitWriter::State st = w_->Open(512);
-        const JpegHuffCode &dc = dc_[dcTable], &ac = ac_[acTable];
-        const uint32_t d = Jpeg_CoefCode(z[0] - pred);
-        pred = z[0];
-        const int dn = static_cast<int>(d & 15);
-        JpegBitWriter::Put(st, (uint32_t{dc.code[dn]} << dn) | (d >> 4), dc.size[dn] + dn);
-        int last = 0;
-        while (mask) {
-            const int k = __builtin_ctzll(mask);
-            mask &= mask - 1;
-            int run = k - last - 1;
-            last = k;
-            for (; run > 15; run -= 16) JpegBitWriter::Put(st, ac.code[0xF0], ac.size[0xF0]);
-            const uint32_t v = Jpeg_CoefCode(z[kJpegZigzagToNatural[k]]);
-            const int n = static_cast<int>(v & 15);
-            const uint32_t e = ac.packed[(run << 4) | n];
-            JpegBitWriter::Put(st, ((e >> 8) << n) | (v >> 4), static_cast<int>(e & 0xFF) + n);
-        }
-        if (last != 63) JpegBitWriter::Put(st, ac.code[0], ac.size[0]);
-        w_->Close(st);
-    }
-
-    // Ends an EOB run (and sends the correction bits that wait behind it).
-    void EmitEobRun(int table) {
-        JpegBitWriter::State st = Open(kMaxBlockBytes);
-        FlushEobRun(st, table);
-        Close(st);
-    }
-
-    // First pass over a band of a block in zigzag order: only the
-    // coefficients still non-zero after the point transform are visited.
-    void AcFirst(const int16_t *z, const ScanPlan &s, int table) {
-        uint64_t mask = Jpeg_MagnitudeMasks(z, s.al).nonzero & Jpeg_BandMask(s.ss, s.se);
-        JpegBitWriter::State st = Open(kMaxBlockBytes);
-        int last = s.ss - 1;
-        while (mask) {
-            const int k = __builtin_ctzll(mask);
-            mask &= mask - 1;
-            int run = k - last - 1;
-            last = k;
-            FlushEobRun(st, table);
-            for (; run > 15; run -= 16) Symbol(st, table, 0xF0);
-            const int v = z[k];
-            const int a = (v < 0 ? -v : v) >> s.al;
-            const uint32_t code = Jpeg_CoefCode(v < 0 ? -a : a);
-            SymbolAndBits(st, table, (run << 4) | static_cast<int>(code & 15), code >> 4,
-                          static_cast<int>(code & 15));
-        }
-        if (last < s.se && ++eobrun_ == 0x7FFF) FlushEobRun(st, table);
-        Close(st);
-    }
-
-    // Refinement of coefficients already sent, new ones of magnitude one.
-    // Correction bits of coefficients skipped by a run wait until the symbol
-    // (or EOB run) that precedes them in the stream is written.
-    void AcRefine(const int16_t *z, const ScanPlan &s, int table) {
-        const uint64_t band = Jpeg_BandMask(s.ss, s.se);
-        const JpegMagnitudeMasks m = Jpeg_MagnitudeMasks(z, s.al);
-        uint64_t mask = m.nonzero & band;
-        const uint64_t fresh = mask & ~m.above1;
-        // The last new coefficient: runs of 16 zeros before it are sent as
-        // ZRL, those after it join the EOB.
-        const int eob = fresh ? 63 - __builtin_clzll(fresh) : 0;
-        JpegBitWriter::State st = Open(kMaxBlockBytes);
-        uint64_t local = 0;
-        int localCount = 0, run = 0, last = s.ss - 1;
-        while (mask) {
-            const int k = __builtin_ctzll(mask);
-            mask &= mask - 1;
-            run += k - last - 1;
-            last = k;
-            while (run > 15 && k <= eob) {
-                FlushEobRun(st, table);
-                Symbol(st, table, 0xF0);
-                run -= 16;
-                PutBits(st, local, localCount);
-                local = 0, localCount = 0;
-            }
-            const int v = z[k];
-            const int a = (v < 0 ? -v : v) >> s.al;
-            if (a > 1) {
-                local = (local << 1) | static_cast<uint64_t>(a & 1);
-                ++localCount;
-                continue;
-            }
-            FlushEobRun(st, table);
-            SymbolAndBits(st, table, (run << 4) | 1, v < 0 ? 0 : 1, 1);
-            PutBits(st, local, localCount);
-            local = 0, localCount = 0;
-            run = 0;
-        }
-        run += s.se - last;
-        if (run > 0 || localCount > 0) {
-            ++eobrun_;
-            if (!kCount) pending_.Append(local, localCount);
-            pendingCount_ += localCount;
-            // Keep room in the buffer for another whole block of bits.
-            if (eobrun_ == 0x7FFF || pendingCount_ > kMaxPending - 64) FlushEobRun(st, table);
-        }
-        Close(st);
-    }
-
-private:
-    // An EOB run's symbol and length bits, at most 1000 waiting correction
-    // bits and a block's 63 codes, doubled by stuffing.
-    static constexpr size_t kMaxBlockBytes = 1024;
-    static constexpr int kMaxPending = 1000;
-
-    // Correction bits in stream order, first bit highest.
-    struct BitList {
-        uint64_t words[kMaxPending / 64 + 2];
-        int count = 0;
-        void Append(uint64_t bits, int n) {
-            if (n == 0) return;
-            const int w = count >> 6, used = count & 63, room = 64 - used;
-            if (used == 0) words[w] = 0;
-            if (n <= room) {
-                words[w] |= bits << (room - n);
-            } else {
-                words[w] |= bits >> (n - room);
-                words[w + 1] = bits << (64 - (n - room));
-            }
-            count += n;
-        }
-    };
-
-    JpegBitWriter::State Open(size_t bytes) {
-        if (kCount) return JpegBitWriter::State{0, 0, nullptr};
-        return w_->Open(bytes);
-    }
-    void Close(const JpegBitWriter::State &st) {
-        if (!kCount) w_->Close(st);
-    }
-    void Symbol(JpegBitWriter::State &st, int table, int s) {
-        if (kCount) {
-            acFreq_[table][s]++;
-        } else {
-            const uint32_t e = ac_[table].packed[s];
-            JpegBitWriter::Put(st, e >> 8, static_cast<int>(e & 0xFF));
-        }
-    }
-    // `bits` holds exactly n (0..15) bits.
-    void SymbolAndBits(JpegBitWriter::State &st, int table, int s, uint32_t bits, int n) {
-        if (kCount) {
-            acFreq_[table][s]++;
-        } else {
-            const uint32_t e = ac_[table].packed[s];
-            JpegBitWriter::Put(st, ((e >> 8) << n) | bits, static_cast<int>(e & 0xFF) + n);
-        }
-    }
-    // The low n (0..64) bits of `bits`, highest first.
-    static void PutBits(JpegBitWriter::State &st, uint64_t bits, int n) {
-        if (kCount || n == 0) return;
-        if (n > 32) {
-            JpegBitWriter::Put(st, static_cast<uint32_t>(bits >> 32) & (0xFFFFFFFFu >> (64 - n)), n - 32);
-            JpegBitWriter::Put(st, static_cast<uint32_t>(bits), 32);
-        } else {
-            JpegBitWriter::Put(st, static_cast<uint32_t>(bits) & (0xFFFFFFFFu >> (32 - n)), n);
-        }
-    }
-    void FlushEobRun(JpegBitWriter::State &st, int table) {
-        if (eobrun_ > 0) {
-            const int n = BitLength(static_cast<uint32_t>(eobrun_)) - 1;
-            SymbolAndBits(st, table, n << 4, static_cast<uint32_t>(eobrun_) & ((1u << n) - 1), n);
-            eobrun_ = 0;
-        }
-        if (!kCount) {
-            const int full = pending_.count >> 6, rest = pending_.count & 63;
-            for (int i = 0; i < full; ++i) PutBits(st, pending_.words[i], 64);
-            if (rest) PutBits(st, pending_.words[full] >> (64 - rest), rest);
-            pending_.count = 0;
-        }
-        pendingCount_ = 0;
-    }
-
-    JpegBitWriter *w_;
-    uint32_t (*dcFreq_)[256];
-    uint32_t (*acFreq_)[256];
-    const JpegHuffCode *dc_, *ac_;
-    int eobrun_ = 0;
-    BitList pending_;
-    int pendingCount_ = 0;
-};
+const JpegScanPlan kBaselineColour = {3, {0, 1, 2}, 0, 63, 0, 0};
+const JpegScanPlan kBaselineGrey = {1, {0}, 0, 63, 0, 0};
 
 class Encoder {
 public:
@@ -385,17 +147,17 @@ private:
     void TransformRow(const RowSource &src, int my);
     void TransformBlock(const uint8_t *in, ptrdiff_t stride, const JpegDivisors &d, int16_t *out) const;
     template <bool kCount>
-    void CodeScan(const ScanPlan &s, ScanCoder<kCount> &coder, JpegBitWriter *w);
+    void CodeScan(const JpegScanPlan &s, JpegScanCoder<kCount> &coder, JpegBitWriter *w);
     template <bool kCount>
-    void CodeMcuRow(const ScanPlan &s, ScanCoder<kCount> &coder, int my);
+    void CodeMcuRow(const JpegScanPlan &s, JpegScanCoder<kCount> &coder, int my);
     template <bool kCount>
-    void CodeBlock(const ScanPlan &s, ScanCoder<kCount> &coder, EncComponent &c, const int16_t *z);
+    void CodeBlock(const JpegScanPlan &s, JpegScanCoder<kCount> &coder, EncComponent &c, const int16_t *z);
     void FlattenPadding(int my);
     bool AllocateSampleStore(int samples);
     void StoreSample(int my, int slot, bool back);
     void WriteMarker(uint8_t m, const uint8_t *payload, size_t n);
     void WriteHeaders(bool progressive);
-    void WriteHuffman(const ScanPlan &s, uint32_t (*dcFreq)[256], uint32_t (*acFreq)[256]);
+    void WriteHuffman(const JpegScanPlan &s, uint32_t (*dcFreq)[256], uint32_t (*acFreq)[256]);
 
     static constexpr int kSampleStep = 4;
     HeapArray<uint8_t> rgb_, planes_, subsampled_;
@@ -531,7 +293,7 @@ void Encoder::StoreSample(int my, int slot, bool back) {
 }
 
 template <bool kCount>
-void Encoder::CodeBlock(const ScanPlan &s, ScanCoder<kCount> &coder, EncComponent &c, const int16_t *z) {
+void Encoder::CodeBlock(const JpegScanPlan &s, JpegScanCoder<kCount> &coder, EncComponent &c, const int16_t *z) {
     if (s.ss == 0 && s.se == 63) {
         coder.BaselineBlock(z, c.pred, c.table, c.table);
     } else if (s.ss == 0) {
@@ -552,7 +314,7 @@ void Encoder::CodeBlock(const ScanPlan &s, ScanCoder<kCount> &coder, EncComponen
 // One row of MCUs of an interleaved scan (or of a grey picture, whose
 // blocks are its MCUs).
 template <bool kCount>
-void Encoder::CodeMcuRow(const ScanPlan &s, ScanCoder<kCount> &coder, int my) {
+void Encoder::CodeMcuRow(const JpegScanPlan &s, JpegScanCoder<kCount> &coder, int my) {
     if (s.ss == 0 && s.se == 63) {
         // Sequential scans of every component: the rows of blocks are found
         // once, then each MCU's blocks lie at fixed steps along them.
@@ -582,7 +344,7 @@ void Encoder::CodeMcuRow(const ScanPlan &s, ScanCoder<kCount> &coder, int my) {
 }
 
 template <bool kCount>
-void Encoder::CodeScan(const ScanPlan &s, ScanCoder<kCount> &coder, JpegBitWriter *w) {
+void Encoder::CodeScan(const JpegScanPlan &s, JpegScanCoder<kCount> &coder, JpegBitWriter *w) {
     for (int i = 0; i < s.count; ++i) comp_[s.comp[i]].pred = 0;
     if (s.count > 1 || ncomp_ == 1) {
         for (int my = 0; my < mcusY_; ++my) CodeMcuRow(s, coder, my);
@@ -621,7 +383,7 @@ void Encoder::WriteHeaders(bool progressive) {
     WriteMarker(progressive ? 0xC2 : 0xC0, sof, 6 + 3 * static_cast<size_t>(ncomp_));
 }
 
-void Encoder::WriteHuffman(const ScanPlan &s, uint32_t (*dcFreq)[256], uint32_t (*acFreq)[256]) {
+void Encoder::WriteHuffman(const JpegScanPlan &s, uint32_t (*dcFreq)[256], uint32_t (*acFreq)[256]) {
     uint8_t dht[4 * (17 + 256)];
     size_t n = 0;
     auto add = [&](int cls, int t, uint32_t *freq, JpegHuffCode *code) {
@@ -670,7 +432,7 @@ bool Encoder::Run(const Picture &picture, int quality, bool progressive, ByteBuf
     Jpeg_ScaleQuant(kJpegStdLumaQuant, quality, quant_[0]);
     Jpeg_ScaleQuant(kJpegStdChromaQuant, quality, quant_[1]);
 
-    const ScanPlan *script;
+    const JpegScanPlan *script;
     int scans;
     if (progressive) {
         script = ncomp_ == 3 ? kColourScript : kGreyScript;
@@ -694,7 +456,7 @@ bool Encoder::Run(const Picture &picture, int quality, bool progressive, ByteBuf
         // coefficients for the whole picture.
         step = mcusY_ >= 8 * kSampleStep ? kSampleStep : 1;
         keepSamples = AllocateSampleStore((mcusY_ + step - 1) / step);
-        ScanCoder<true> counter(nullptr, freq, freq + 2, nullptr, nullptr);
+        JpegScanCoder<true> counter(nullptr, freq, freq + 2, nullptr, nullptr);
         for (int i = 0; i < ncomp_; ++i) comp_[i].pred = 0;
         for (int my = 0; my < mcusY_; my += step) {
             TransformRow(src, my);
@@ -715,11 +477,11 @@ bool Encoder::Run(const Picture &picture, int quality, bool progressive, ByteBuf
     }
     WriteHeaders(progressive);
     for (int i = 0; i < scans; ++i) {
-        const ScanPlan &s = script[i];
+        const JpegScanPlan &s = script[i];
         const bool needsCodes = !(s.ss == 0 && s.ah != 0);  // DC refinement is raw bits
         if (needsCodes && progressive) {
             std::memset(freq, 0, sizeof(uint32_t) * 4 * 256);
-            ScanCoder<true> counter(nullptr, freq, freq + 2, nullptr, nullptr);
+            JpegScanCoder<true> counter(nullptr, freq, freq + 2, nullptr, nullptr);
             CodeScan(s, counter, nullptr);
         }
         if (needsCodes) WriteHuffman(s, freq, freq + 2);
@@ -736,7 +498,7 @@ bool Encoder::Run(const Picture &picture, int quality, bool progressive, ByteBuf
         sos[n++] = static_cast<uint8_t>((s.ah << 4) | s.al);
         WriteMarker(0xDA, sos, n);
         JpegBitWriter writer(out_);
-        ScanCoder<false> coder(&writer, nullptr, nullptr, dcCode_, acCode_);
+        JpegScanCoder<false> coder(&writer, nullptr, nullptr, dcCode_, acCode_);
         if (progressive) {
             CodeScan(s, coder, &writer);
         } else {

@@ -1,5 +1,5 @@
-// The SIMD kernels of the JPEG decoder against their scalar references, bit
-// for bit, at odd sizes and on hostile coefficient values.
+// The SIMD kernels of the JPEG decoder and encoder against their scalar
+// references, bit for bit, at odd sizes and on hostile coefficient values.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -286,6 +286,35 @@ TEST(JpegCoefMasks, Sse2EqualsScalarForEveryPointTransform) {
             ASSERT_EQ(a.above1, b.above1) << "block " << n << " al " << al;
         }
     }
+}
+
+TEST(JpegCoefMasks, Sse2EqualsScalarOnQuantisedBlocksOfEveryQuality) {
+    // The blocks the encoder really gives: transformed, quantised at every
+    // quality with both tables, reordered to zigzag.
+    std::mt19937 rng(12);
+    for (int quality = 1; quality <= 100; ++quality)
+        for (const uint8_t *base : {kJpegStdLumaQuant, kJpegStdChromaQuant}) {
+            uint16_t q[64];
+            Jpeg_ScaleQuant(base, quality, q);
+            JpegDivisors d;
+            Jpeg_MakeDivisors(q, &d);
+            for (int n = 0; n < 24; ++n) {
+                uint8_t px[64];
+                for (int i = 0; i < 64; ++i)
+                    px[i] = n % 3 == 0 ? uint8_t(rng())                              // noise
+                            : n % 3 == 1 ? uint8_t(((i % 8) + (i / 8)) % 2 ? 255 : 0)  // extremes
+                                         : uint8_t(128 + int(rng() % 41) - 20 + 9 * (i % 8));
+                alignas(16) int16_t natural[64], z[64];
+                Jpeg_FdctQuantizeScalar(px, 8, d, natural);
+                Jpeg_NaturalToZigzag(natural, z);
+                for (int k = 0; k < 64; ++k) ASSERT_EQ(z[k], natural[kJpegZigzagToNatural[k]]);
+                for (int al = 0; al <= 3; ++al) {
+                    const JpegMagnitudeMasks a = Jpeg_MagnitudeMasksScalar(z, al), b = Jpeg_MagnitudeMasksSse2(z, al);
+                    ASSERT_EQ(a.nonzero, b.nonzero) << "quality " << quality << " block " << n << " al " << al;
+                    ASSERT_EQ(a.above1, b.above1) << "quality " << quality << " block " << n << " al " << al;
+                }
+            }
+        }
 }
 
 TEST(JpegCoefMasks, KnownMagnitudesAndBands) {
