@@ -170,7 +170,7 @@ void Jpeg_FdctQuantizeSse2(const uint8_t *in, ptrdiff_t stride, const JpegDiviso
 #else
 
 void Jpeg_FdctQuantizeSse2(const uint8_t *in, ptrdiff_t stride, const JpegDivisors &d, int16_t *out) {
-    Jpeg_FdctQuantizeScalar(in, stride, d, outZigzag);
+    Jpeg_FdctQuantizeScalar(in, stride, d, out);
 }
 
 #endif
