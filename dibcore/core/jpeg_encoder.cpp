@@ -10,6 +10,7 @@
 #include "jpeg_color.h"
 #include "jpeg_fdct.h"
 #include "jpeg_huffman_encode.h"
+#include "jpeg_scan_coder.h"
 #include "jpeg_tables.h"
 
 namespace dibcore {
@@ -112,8 +113,9 @@ struct EncComponent {
     int id, h, v, table;
     int bw, bh;  // blocks of the padded plane
     int pred;
-    // Quantised blocks in natural order: all of them for a progressive file,
-    // the last two MCU rows for a baseline one (written as it goes).
+    // Quantised blocks: all of them, in zigzag order, for a progressive file;
+    // the last two MCU rows, in natural order, for a baseline one (written
+    // as it goes).
     int storedRows;
     HeapArray<int16_t> coefs;
     int16_t *Block(int bx, int by) const {
@@ -121,190 +123,20 @@ struct EncComponent {
     }
 };
 
-struct ScanPlan {
-    int count;
-    int comp[3];
-    int ss, se, ah, al;
-};
 
 // The usual progressive sequence: DC first at reduced precision, the low
 // luma frequencies early, chroma next, then the refinement bits.
-const ScanPlan kColourScript[] = {
+const JpegScanPlan kColourScript[] = {
     {3, {0, 1, 2}, 0, 0, 0, 1}, {1, {0}, 1, 5, 0, 2},  {1, {2}, 1, 63, 0, 1}, {1, {1}, 1, 63, 0, 1},
     {1, {0}, 6, 63, 0, 2},      {1, {0}, 1, 63, 2, 1}, {3, {0, 1, 2}, 0, 0, 1, 0}, {1, {2}, 1, 63, 1, 0},
     {1, {1}, 1, 63, 1, 0},      {1, {0}, 1, 63, 1, 0},
 };
-const ScanPlan kGreyScript[] = {
+const JpegScanPlan kGreyScript[] = {
     {1, {0}, 0, 0, 0, 1}, {1, {0}, 1, 5, 0, 2}, {1, {0}, 6, 63, 0, 2},
     {1, {0}, 1, 63, 2, 1}, {1, {0}, 0, 0, 1, 0}, {1, {0}, 1, 63, 1, 0},
 };
-const ScanPlan kBaselineColour = {3, {0, 1, 2}, 0, 63, 0, 0};
-const ScanPlan kBaselineGrey = {1, {0}, 0, 63, 0, 0};
-
-inline int BitLength(uint32_t v) { return v ? 32 - __builtin_clz(v) : 0; }
-
-// Walks one scan either counting symbols (kCount) or writing them.
-template <bool kCount>
-class ScanCoder {
-public:
-    ScanCoder(JpegBitWriter *w, uint32_t (*dcFreq)[256], uint32_t (*acFreq)[256], const JpegHuffCode *dc,
-              const JpegHuffCode *ac)
-        : w_(w), dcFreq_(dcFreq), acFreq_(acFreq), dc_(dc), ac_(ac) {}
-
-    void Symbol(bool isAc, int table, int s) {
-        if (kCount) {
-            (isAc ? acFreq_ : dcFreq_)[table][s]++;
-        } else {
-            const JpegHuffCode &c = (isAc ? ac_ : dc_)[table];
-            w_->Put(c.code[s], c.size[s]);
-        }
-    }
-    void Bits(uint32_t v, int n) {
-        if (!kCount && n) w_->Put(v, n);
-    }
-
-    void Dc(int diff, int table) {
-        uint32_t a = static_cast<uint32_t>(diff < 0 ? -diff : diff);
-        const int n = BitLength(a);
-        Symbol(false, table, n);
-        Bits(static_cast<uint32_t>(diff < 0 ? diff - 1 : diff), n);
-    }
-
-    void BaselineBlock(const int16_t *z, int &pred, int dcTable, int acTable) {
-        // Walk only the coefficients that are not zero.
-        uint64_t mask = Jpeg_NonzeroMask(z) & ~uint64_t{1};
-        if (kCount) {
-            dcFreq_[dcTable][Jpeg_CoefCode(z[0] - pred) & 15]++;
-            pred = z[0];
-            uint32_t *freq = acFreq_[acTable];
-            int last = 0;
-            while (mask) {
-                const int k = __builtin_ctzll(mask);
-                mask &= mask - 1;
-                int run = k - last - 1;
-                last = k;
-                for (; run > 15; run -= 16) freq[0xF0]++;
-                freq[(run << 4) | (Jpeg_CoefCode(z[kJpegZigzagToNatural[k]]) & 15)]++;
-            }
-            if (last != 63) freq[0]++;
-            return;
-        }
-        // A block needs at most 64 codes of 27 bits, doubled by stuffing.
-        JpegBitWriter::State st = w_->Open(512);
-        const JpegHuffCode &dc = dc_[dcTable], &ac = ac_[acTable];
-        const uint32_t d = Jpeg_CoefCode(z[0] - pred);
-        pred = z[0];
-        const int dn = static_cast<int>(d & 15);
-        JpegBitWriter::Put(st, (uint32_t{dc.code[dn]} << dn) | (d >> 4), dc.size[dn] + dn);
-        int last = 0;
-        while (mask) {
-            const int k = __builtin_ctzll(mask);
-            mask &= mask - 1;
-            int run = k - last - 1;
-            last = k;
-            for (; run > 15; run -= 16) JpegBitWriter::Put(st, ac.code[0xF0], ac.size[0xF0]);
-            const uint32_t v = Jpeg_CoefCode(z[kJpegZigzagToNatural[k]]);
-            const int n = static_cast<int>(v & 15);
-            const uint32_t e = ac.packed[(run << 4) | n];
-            JpegBitWriter::Put(st, ((e >> 8) << n) | (v >> 4), static_cast<int>(e & 0xFF) + n);
-        }
-        if (last != 63) JpegBitWriter::Put(st, ac.code[0], ac.size[0]);
-        w_->Close(st);
-    }
-
-    void EmitEobRun(int table) {
-        if (eobrun_ > 0) {
-            const int n = BitLength(static_cast<uint32_t>(eobrun_)) - 1;
-            Symbol(true, table, n << 4);
-            Bits(static_cast<uint32_t>(eobrun_), n);
-            eobrun_ = 0;
-        }
-        EmitCorrections(pending_, pendingCount_);
-        pendingCount_ = 0;
-    }
-
-    void AcFirst(const int16_t *z, const ScanPlan &s, int table) {
-        int run = 0;
-        for (int k = s.ss; k <= s.se; ++k) {
-            const int v = z[kJpegZigzagToNatural[k]];
-            const uint32_t a = static_cast<uint32_t>(v < 0 ? -v : v) >> s.al;
-            if (a == 0) {
-                ++run;
-                continue;
-            }
-            EmitEobRun(table);
-            while (run > 15) {
-                Symbol(true, table, 0xF0);
-                run -= 16;
-            }
-            const int n = BitLength(a);
-            Symbol(true, table, (run << 4) | n);
-            Bits(v < 0 ? ~a : a, n);
-            run = 0;
-        }
-        if (run > 0 && ++eobrun_ == 0x7FFF) EmitEobRun(table);
-    }
-
-    // Refinement of coefficients already sent, new ones of magnitude one.
-    // Correction bits of coefficients skipped by a run wait in a buffer until
-    // the symbol (or EOB run) that precedes them in the stream is written.
-    void AcRefine(const int16_t *z, const ScanPlan &s, int table) {
-        uint32_t absv[64];
-        int eob = 0;
-        for (int k = s.ss; k <= s.se; ++k) {
-            const int v = z[kJpegZigzagToNatural[k]];
-            absv[k] = static_cast<uint32_t>(v < 0 ? -v : v) >> s.al;
-            if (absv[k] == 1) eob = k;
-        }
-        int run = 0;
-        uint8_t local[64];
-        int localCount = 0;
-        for (int k = s.ss; k <= s.se; ++k) {
-            const uint32_t a = absv[k];
-            if (a == 0) {
-                ++run;
-                continue;
-            }
-            while (run > 15 && k <= eob) {
-                EmitEobRun(table);
-                Symbol(true, table, 0xF0);
-                run -= 16;
-                EmitCorrections(local, localCount);
-                localCount = 0;
-            }
-            if (a > 1) {
-                local[localCount++] = static_cast<uint8_t>(a & 1);
-                continue;
-            }
-            EmitEobRun(table);
-            Symbol(true, table, (run << 4) | 1);
-            Bits(z[kJpegZigzagToNatural[k]] < 0 ? 0 : 1, 1);
-            EmitCorrections(local, localCount);
-            localCount = 0;
-            run = 0;
-        }
-        if (run > 0 || localCount > 0) {
-            ++eobrun_;
-            std::memcpy(pending_ + pendingCount_, local, static_cast<size_t>(localCount));
-            pendingCount_ += localCount;
-            // Keep room in the buffer for another whole block of bits.
-            if (eobrun_ == 0x7FFF || pendingCount_ > kMaxPending - 64) EmitEobRun(table);
-        }
-    }
-
-private:
-    void EmitCorrections(const uint8_t *b, int n) {
-        for (int i = 0; i < n; ++i) Bits(b[i], 1);
-    }
-    static constexpr int kMaxPending = 1000;
-    JpegBitWriter *w_;
-    uint32_t (*dcFreq_)[256];
-    uint32_t (*acFreq_)[256];
-    const JpegHuffCode *dc_, *ac_;
-    int eobrun_ = 0;
-    uint8_t pending_[kMaxPending];
-    int pendingCount_ = 0;
-};
+const JpegScanPlan kBaselineColour = {3, {0, 1, 2}, 0, 63, 0, 0};
+const JpegScanPlan kBaselineGrey = {1, {0}, 0, 63, 0, 0};
 
 class Encoder {
 public:
@@ -313,18 +145,19 @@ public:
 private:
     bool PrepareRows();
     void TransformRow(const RowSource &src, int my);
+    void TransformBlock(const uint8_t *in, ptrdiff_t stride, const JpegDivisors &d, int16_t *out) const;
     template <bool kCount>
-    void CodeScan(const ScanPlan &s, ScanCoder<kCount> &coder, JpegBitWriter *w);
+    void CodeScan(const JpegScanPlan &s, JpegScanCoder<kCount> &coder, JpegBitWriter *w);
     template <bool kCount>
-    void CodeMcuRow(const ScanPlan &s, ScanCoder<kCount> &coder, int my);
+    void CodeMcuRow(const JpegScanPlan &s, JpegScanCoder<kCount> &coder, int my);
     template <bool kCount>
-    void CodeBlock(const ScanPlan &s, ScanCoder<kCount> &coder, EncComponent &c, const int16_t *z);
+    void CodeBlock(const JpegScanPlan &s, JpegScanCoder<kCount> &coder, EncComponent &c, const int16_t *z);
     void FlattenPadding(int my);
     bool AllocateSampleStore(int samples);
     void StoreSample(int my, int slot, bool back);
     void WriteMarker(uint8_t m, const uint8_t *payload, size_t n);
     void WriteHeaders(bool progressive);
-    void WriteHuffman(const ScanPlan &s, uint32_t (*dcFreq)[256], uint32_t (*acFreq)[256]);
+    void WriteHuffman(const JpegScanPlan &s, uint32_t (*dcFreq)[256], uint32_t (*acFreq)[256]);
 
     static constexpr int kSampleStep = 4;
     HeapArray<uint8_t> rgb_, planes_, subsampled_;
@@ -335,6 +168,7 @@ private:
     JpegDivisors div_[2];
     JpegBgrToYccFn bgrToYcc_ = nullptr;
     ByteBuffer *out_ = nullptr;
+    bool zigzag_ = false;  // blocks kept in zigzag order
     int width_ = 0, height_ = 0, ncomp_ = 0, mcusX_ = 0, mcusY_ = 0, hmax_ = 1, vmax_ = 1;
     EncComponent comp_[3];
     uint16_t quant_[2][64];
@@ -385,8 +219,8 @@ void Encoder::TransformRow(const RowSource &src, int my) {
     const int realBwY = (width_ + 7) / 8;
     for (int by = 0; by < Y.v; ++by)
         for (int bx = 0; bx < realBwY; ++bx)
-            Jpeg_FdctQuantize(plane[0] + static_cast<size_t>(by) * 8 * padW + bx * 8, padW, div_[0],
-                              Y.Block(bx, my * Y.v + by));
+            TransformBlock(plane[0] + static_cast<size_t>(by) * 8 * padW + bx * 8, padW, div_[0],
+                           Y.Block(bx, my * Y.v + by));
     if (ncomp_ == 3) {
         // Chroma: 2x2 averages, then the blocks.
         const int subW = padW / 2;
@@ -398,10 +232,20 @@ void Encoder::TransformRow(const RowSource &src, int my) {
                 JPEG_SIMD(Jpeg_Downsample2x2)(a, a + padW, subW, sub + static_cast<size_t>(r) * subW);
             }
             EncComponent &C = comp_[1 + c];
-            for (int bx = 0; bx < realBwC; ++bx) Jpeg_FdctQuantize(sub + bx * 8, subW, div_[1], C.Block(bx, my));
+            for (int bx = 0; bx < realBwC; ++bx) TransformBlock(sub + bx * 8, subW, div_[1], C.Block(bx, my));
         }
     }
     FlattenPadding(my);
+}
+
+void Encoder::TransformBlock(const uint8_t *in, ptrdiff_t stride, const JpegDivisors &d, int16_t *out) const {
+    if (!zigzag_) {
+        Jpeg_FdctQuantize(in, stride, d, out);
+        return;
+    }
+    alignas(16) int16_t natural[64];
+    Jpeg_FdctQuantize(in, stride, d, natural);
+    Jpeg_NaturalToZigzag(natural, out);
 }
 
 // Blocks that only pad the last MCUs are never shown: make them flat, with
@@ -449,7 +293,7 @@ void Encoder::StoreSample(int my, int slot, bool back) {
 }
 
 template <bool kCount>
-void Encoder::CodeBlock(const ScanPlan &s, ScanCoder<kCount> &coder, EncComponent &c, const int16_t *z) {
+void Encoder::CodeBlock(const JpegScanPlan &s, JpegScanCoder<kCount> &coder, EncComponent &c, const int16_t *z) {
     if (s.ss == 0 && s.se == 63) {
         coder.BaselineBlock(z, c.pred, c.table, c.table);
     } else if (s.ss == 0) {
@@ -470,7 +314,7 @@ void Encoder::CodeBlock(const ScanPlan &s, ScanCoder<kCount> &coder, EncComponen
 // One row of MCUs of an interleaved scan (or of a grey picture, whose
 // blocks are its MCUs).
 template <bool kCount>
-void Encoder::CodeMcuRow(const ScanPlan &s, ScanCoder<kCount> &coder, int my) {
+void Encoder::CodeMcuRow(const JpegScanPlan &s, JpegScanCoder<kCount> &coder, int my) {
     if (s.ss == 0 && s.se == 63) {
         // Sequential scans of every component: the rows of blocks are found
         // once, then each MCU's blocks lie at fixed steps along them.
@@ -500,7 +344,7 @@ void Encoder::CodeMcuRow(const ScanPlan &s, ScanCoder<kCount> &coder, int my) {
 }
 
 template <bool kCount>
-void Encoder::CodeScan(const ScanPlan &s, ScanCoder<kCount> &coder, JpegBitWriter *w) {
+void Encoder::CodeScan(const JpegScanPlan &s, JpegScanCoder<kCount> &coder, JpegBitWriter *w) {
     for (int i = 0; i < s.count; ++i) comp_[s.comp[i]].pred = 0;
     if (s.count > 1 || ncomp_ == 1) {
         for (int my = 0; my < mcusY_; ++my) CodeMcuRow(s, coder, my);
@@ -539,7 +383,7 @@ void Encoder::WriteHeaders(bool progressive) {
     WriteMarker(progressive ? 0xC2 : 0xC0, sof, 6 + 3 * static_cast<size_t>(ncomp_));
 }
 
-void Encoder::WriteHuffman(const ScanPlan &s, uint32_t (*dcFreq)[256], uint32_t (*acFreq)[256]) {
+void Encoder::WriteHuffman(const JpegScanPlan &s, uint32_t (*dcFreq)[256], uint32_t (*acFreq)[256]) {
     uint8_t dht[4 * (17 + 256)];
     size_t n = 0;
     auto add = [&](int cls, int t, uint32_t *freq, JpegHuffCode *code) {
@@ -571,6 +415,7 @@ bool Encoder::Run(const Picture &picture, int quality, bool progressive, ByteBuf
     height_ = picture.data.header->biHeight < 0 ? -picture.data.header->biHeight : picture.data.header->biHeight;
     if (width_ <= 0 || height_ <= 0 || width_ > 65535 || height_ > 65535) return false;
     ncomp_ = src.grey() ? 1 : 3;
+    zigzag_ = progressive;
     hmax_ = vmax_ = ncomp_ == 3 ? 2 : 1;
     mcusX_ = (width_ + 8 * hmax_ - 1) / (8 * hmax_);
     mcusY_ = (height_ + 8 * vmax_ - 1) / (8 * vmax_);
@@ -587,7 +432,7 @@ bool Encoder::Run(const Picture &picture, int quality, bool progressive, ByteBuf
     Jpeg_ScaleQuant(kJpegStdLumaQuant, quality, quant_[0]);
     Jpeg_ScaleQuant(kJpegStdChromaQuant, quality, quant_[1]);
 
-    const ScanPlan *script;
+    const JpegScanPlan *script;
     int scans;
     if (progressive) {
         script = ncomp_ == 3 ? kColourScript : kGreyScript;
@@ -611,7 +456,7 @@ bool Encoder::Run(const Picture &picture, int quality, bool progressive, ByteBuf
         // coefficients for the whole picture.
         step = mcusY_ >= 8 * kSampleStep ? kSampleStep : 1;
         keepSamples = AllocateSampleStore((mcusY_ + step - 1) / step);
-        ScanCoder<true> counter(nullptr, freq, freq + 2, nullptr, nullptr);
+        JpegScanCoder<true> counter(nullptr, freq, freq + 2, nullptr, nullptr);
         for (int i = 0; i < ncomp_; ++i) comp_[i].pred = 0;
         for (int my = 0; my < mcusY_; my += step) {
             TransformRow(src, my);
@@ -632,11 +477,11 @@ bool Encoder::Run(const Picture &picture, int quality, bool progressive, ByteBuf
     }
     WriteHeaders(progressive);
     for (int i = 0; i < scans; ++i) {
-        const ScanPlan &s = script[i];
+        const JpegScanPlan &s = script[i];
         const bool needsCodes = !(s.ss == 0 && s.ah != 0);  // DC refinement is raw bits
         if (needsCodes && progressive) {
             std::memset(freq, 0, sizeof(uint32_t) * 4 * 256);
-            ScanCoder<true> counter(nullptr, freq, freq + 2, nullptr, nullptr);
+            JpegScanCoder<true> counter(nullptr, freq, freq + 2, nullptr, nullptr);
             CodeScan(s, counter, nullptr);
         }
         if (needsCodes) WriteHuffman(s, freq, freq + 2);
@@ -653,7 +498,7 @@ bool Encoder::Run(const Picture &picture, int quality, bool progressive, ByteBuf
         sos[n++] = static_cast<uint8_t>((s.ah << 4) | s.al);
         WriteMarker(0xDA, sos, n);
         JpegBitWriter writer(out_);
-        ScanCoder<false> coder(&writer, nullptr, nullptr, dcCode_, acCode_);
+        JpegScanCoder<false> coder(&writer, nullptr, nullptr, dcCode_, acCode_);
         if (progressive) {
             CodeScan(s, coder, &writer);
         } else {

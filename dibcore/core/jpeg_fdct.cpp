@@ -94,31 +94,28 @@ void Jpeg_FdctQuantizeScalar(const uint8_t *in, ptrdiff_t stride, const JpegDivi
 
 namespace {
 
-// a*ka + b*kb over eight lanes, rounded and shifted back to 16 bits.
-template <int kShift>
-inline __m128i Rotate(__m128i a, __m128i b, __m128i k) {
-    const __m128i round = _mm_set1_epi32(1 << (kShift - 1));
-    const __m128i lo = _mm_madd_epi16(_mm_unpacklo_epi16(a, b), k);
-    const __m128i hi = _mm_madd_epi16(_mm_unpackhi_epi16(a, b), k);
-    return _mm_packs_epi32(_mm_srai_epi32(_mm_add_epi32(lo, round), kShift),
-                           _mm_srai_epi32(_mm_add_epi32(hi, round), kShift));
+// Products of interleaved 16-bit pairs, low and high four lanes in 32 bits.
+struct Wide {
+    __m128i lo, hi;
+};
+inline Wide Madd(__m128i a, __m128i b, __m128i k) {
+    return {_mm_madd_epi16(_mm_unpacklo_epi16(a, b), k), _mm_madd_epi16(_mm_unpackhi_epi16(a, b), k)};
 }
+inline Wide Add(Wide x, Wide y) { return {_mm_add_epi32(x.lo, y.lo), _mm_add_epi32(x.hi, y.hi)}; }
+inline Wide AddRound(Wide x, __m128i round) { return {_mm_add_epi32(x.lo, round), _mm_add_epi32(x.hi, round)}; }
 template <int kShift>
-inline __m128i Rotate4(__m128i a, __m128i b, __m128i kab, __m128i c, __m128i d, __m128i kcd) {
-    const __m128i round = _mm_set1_epi32(1 << (kShift - 1));
-    const __m128i lo = _mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(a, b), kab),
-                                     _mm_madd_epi16(_mm_unpacklo_epi16(c, d), kcd));
-    const __m128i hi = _mm_add_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(a, b), kab),
-                                     _mm_madd_epi16(_mm_unpackhi_epi16(c, d), kcd));
-    return _mm_packs_epi32(_mm_srai_epi32(_mm_add_epi32(lo, round), kShift),
-                           _mm_srai_epi32(_mm_add_epi32(hi, round), kShift));
+inline __m128i Narrow(Wide x) {
+    return _mm_packs_epi32(_mm_srai_epi32(x.lo, kShift), _mm_srai_epi32(x.hi, kShift));
 }
 
-// One pass over eight lanes; the odd part expanded into products of single
-// inputs, the sums that can pass 16 bits done in 32.
+// One pass over eight lanes. The odd part shares the rotation of
+// (tmp4 + tmp6, tmp5 + tmp7) between two outputs each, with the rounding
+// term folded in once; the second pass's DC and middle terms stay in 16
+// bits, where eight sums of a pass-one column (at most 2^12 each) fit.
 template <bool kFirst>
 inline void FdctPass(__m128i *r) {
     constexpr int kOdd = kFirst ? kConstBits - kPass1Bits : kConstBits + kPass1Bits;
+    const __m128i round = _mm_set1_epi32(1 << (kOdd - 1));
     const __m128i tmp0 = _mm_add_epi16(r[0], r[7]), tmp7 = _mm_sub_epi16(r[0], r[7]);
     const __m128i tmp1 = _mm_add_epi16(r[1], r[6]), tmp6 = _mm_sub_epi16(r[1], r[6]);
     const __m128i tmp2 = _mm_add_epi16(r[2], r[5]), tmp5 = _mm_sub_epi16(r[2], r[5]);
@@ -129,19 +126,19 @@ inline void FdctPass(__m128i *r) {
         r[0] = _mm_slli_epi16(_mm_add_epi16(tmp10, tmp11), kPass1Bits);
         r[4] = _mm_slli_epi16(_mm_sub_epi16(tmp10, tmp11), kPass1Bits);
     } else {
-        r[0] = Rotate<kPass1Bits>(tmp10, tmp11, Sse2_Pair(1, 1));
-        r[4] = Rotate<kPass1Bits>(tmp10, tmp11, Sse2_Pair(1, -1));
+        const __m128i half = _mm_set1_epi16(1 << (kPass1Bits - 1));
+        r[0] = _mm_srai_epi16(_mm_add_epi16(_mm_add_epi16(tmp10, tmp11), half), kPass1Bits);
+        r[4] = _mm_srai_epi16(_mm_add_epi16(_mm_sub_epi16(tmp10, tmp11), half), kPass1Bits);
     }
-    r[2] = Rotate<kOdd>(tmp12, tmp13, Sse2_Pair(F0541, F0541 + F0765));
-    r[6] = Rotate<kOdd>(tmp12, tmp13, Sse2_Pair(F0541 - F1847, F0541));
-    r[7] = Rotate4<kOdd>(tmp4, tmp7, Sse2_Pair(F0298 - F0899 - F1961 + F1175, F1175 - F0899), tmp5, tmp6,
-                         Sse2_Pair(F1175, F1175 - F1961));
-    r[5] = Rotate4<kOdd>(tmp4, tmp7, Sse2_Pair(F1175, F1175 - F0390), tmp5, tmp6,
-                         Sse2_Pair(F2053 - F2562 - F0390 + F1175, F1175 - F2562));
-    r[3] = Rotate4<kOdd>(tmp4, tmp7, Sse2_Pair(F1175 - F1961, F1175), tmp5, tmp6,
-                         Sse2_Pair(F1175 - F2562, F3072 - F2562 - F1961 + F1175));
-    r[1] = Rotate4<kOdd>(tmp4, tmp7, Sse2_Pair(F1175 - F0899, F1501 - F0899 - F0390 + F1175), tmp5, tmp6,
-                         Sse2_Pair(F1175 - F0390, F1175));
+    r[2] = Narrow<kOdd>(AddRound(Madd(tmp12, tmp13, Sse2_Pair(F0541, F0541 + F0765)), round));
+    r[6] = Narrow<kOdd>(AddRound(Madd(tmp12, tmp13, Sse2_Pair(F0541 - F1847, F0541)), round));
+    const __m128i z3 = _mm_add_epi16(tmp4, tmp6), z4 = _mm_add_epi16(tmp5, tmp7);
+    const Wide rot3 = AddRound(Madd(z3, z4, Sse2_Pair(F1175 - F1961, F1175)), round);
+    const Wide rot4 = AddRound(Madd(z3, z4, Sse2_Pair(F1175, F1175 - F0390)), round);
+    r[7] = Narrow<kOdd>(Add(Madd(tmp4, tmp7, Sse2_Pair(F0298 - F0899, -F0899)), rot3));
+    r[1] = Narrow<kOdd>(Add(Madd(tmp4, tmp7, Sse2_Pair(-F0899, F1501 - F0899)), rot4));
+    r[5] = Narrow<kOdd>(Add(Madd(tmp5, tmp6, Sse2_Pair(F2053 - F2562, -F2562)), rot4));
+    r[3] = Narrow<kOdd>(Add(Madd(tmp5, tmp6, Sse2_Pair(-F2562, F3072 - F2562)), rot3));
 }
 
 }  // namespace
@@ -170,7 +167,7 @@ void Jpeg_FdctQuantizeSse2(const uint8_t *in, ptrdiff_t stride, const JpegDiviso
 #else
 
 void Jpeg_FdctQuantizeSse2(const uint8_t *in, ptrdiff_t stride, const JpegDivisors &d, int16_t *out) {
-    Jpeg_FdctQuantizeScalar(in, stride, d, outZigzag);
+    Jpeg_FdctQuantizeScalar(in, stride, d, out);
 }
 
 #endif

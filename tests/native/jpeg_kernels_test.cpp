@@ -1,5 +1,5 @@
-// The SIMD kernels of the JPEG decoder against their scalar references, bit
-// for bit, at odd sizes and on hostile coefficient values.
+// The SIMD kernels of the JPEG decoder and encoder against their scalar
+// references, bit for bit, at odd sizes and on hostile coefficient values.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -212,13 +212,13 @@ namespace {
 
 TEST(JpegFdct, Sse2EqualsScalarForEveryQuality) {
     std::mt19937 rng(3);
-    for (int quality : {1, 10, 50, 75, 90, 97, 100}) {
+    for (int quality = 1; quality <= 100; ++quality) {
         for (const uint8_t *base : {kJpegStdLumaQuant, kJpegStdChromaQuant}) {
             uint16_t q[64];
             Jpeg_ScaleQuant(base, quality, q);
             JpegDivisors d;
             Jpeg_MakeDivisors(q, &d);
-            for (int n = 0; n < 400; ++n) {
+            for (int n = 0; n < 40; ++n) {
                 uint8_t px[8 * 13];
                 const int kind = n % 4;  // noise, flat extremes, edges, smooth
                 for (int i = 0; i < 8 * 13; ++i) {
@@ -237,6 +237,25 @@ TEST(JpegFdct, Sse2EqualsScalarForEveryQuality) {
     }
 }
 
+TEST(JpegFdct, Sse2EqualsScalarOnEveryExtremePattern) {
+    // Blocks of 0 and 255 only, every pattern of rows times every pattern of
+    // columns, unquantised: the largest sums each pass can meet (the second
+    // pass keeps some of them in 16 bits, all black reaches -32768).
+    uint16_t q[64];
+    for (uint16_t &v : q) v = 1;
+    JpegDivisors d;
+    Jpeg_MakeDivisors(q, &d);
+    for (int rows = 0; rows < 256; ++rows)
+        for (int cols = 0; cols < 256; ++cols) {
+            uint8_t px[64];
+            for (int i = 0; i < 64; ++i) px[i] = (((rows >> (i / 8)) ^ (cols >> (i % 8))) & 1) ? 255 : 0;
+            int16_t a[64], b[64];
+            Jpeg_FdctQuantizeScalar(px, 8, d, a);
+            Jpeg_FdctQuantizeSse2(px, 8, d, b);
+            ASSERT_EQ(0, std::memcmp(a, b, sizeof a)) << "rows " << rows << " columns " << cols;
+        }
+}
+
 TEST(JpegFdct, ExactDivisionForEveryDivisorAndMagnitude) {
     // Quantiser values 1..255 and every magnitude the transform can give,
     // against plain division.
@@ -253,6 +272,91 @@ TEST(JpegFdct, ExactDivisionForEveryDivisorAndMagnitude) {
             ASSERT_EQ(simd, a / div) << v << " " << a;
         }
     }
+}
+
+}  // namespace
+
+#include "jpeg_coef_masks.h"
+
+namespace {
+
+TEST(JpegCoefMasks, Sse2EqualsScalarForEveryPointTransform) {
+    std::mt19937 rng(11);
+    for (int n = 0; n < 3000; ++n) {
+        alignas(16) int16_t z[64];
+        const int kind = n % 5;  // full range, quantised size, sparse, extremes, one power-of-two edge
+        for (int k = 0; k < 64; ++k) {
+            int v;
+            switch (kind) {
+            case 0: v = int(rng() % 65535) - 32767; break;
+            case 1: v = int(rng() % 4097) - 2048; break;
+            case 2: v = rng() % 6 ? 0 : int(rng() % 9) - 4; break;
+            case 3: v = (rng() & 1 ? 1 : -1) * (rng() & 2 ? 2048 : 32767); break;
+            default: {
+                const int p = 1 << (rng() % 14);
+                v = (rng() & 1 ? 1 : -1) * (p + int(rng() % 3) - 1);
+            }
+            }
+            z[k] = int16_t(v);
+        }
+        for (int al = 0; al <= 13; ++al) {
+            const JpegMagnitudeMasks a = Jpeg_MagnitudeMasksScalar(z, al), b = Jpeg_MagnitudeMasksSse2(z, al);
+            ASSERT_EQ(a.nonzero, b.nonzero) << "block " << n << " al " << al;
+            ASSERT_EQ(a.above1, b.above1) << "block " << n << " al " << al;
+        }
+    }
+}
+
+TEST(JpegCoefMasks, Sse2EqualsScalarOnQuantisedBlocksOfEveryQuality) {
+    // The blocks the encoder really gives: transformed, quantised at every
+    // quality with both tables, reordered to zigzag.
+    std::mt19937 rng(12);
+    for (int quality = 1; quality <= 100; ++quality)
+        for (const uint8_t *base : {kJpegStdLumaQuant, kJpegStdChromaQuant}) {
+            uint16_t q[64];
+            Jpeg_ScaleQuant(base, quality, q);
+            JpegDivisors d;
+            Jpeg_MakeDivisors(q, &d);
+            for (int n = 0; n < 24; ++n) {
+                uint8_t px[64];
+                for (int i = 0; i < 64; ++i)
+                    px[i] = n % 3 == 0 ? uint8_t(rng())                              // noise
+                            : n % 3 == 1 ? uint8_t(((i % 8) + (i / 8)) % 2 ? 255 : 0)  // extremes
+                                         : uint8_t(128 + int(rng() % 41) - 20 + 9 * (i % 8));
+                alignas(16) int16_t natural[64], z[64];
+                Jpeg_FdctQuantizeScalar(px, 8, d, natural);
+                Jpeg_NaturalToZigzag(natural, z);
+                for (int k = 0; k < 64; ++k) ASSERT_EQ(z[k], natural[kJpegZigzagToNatural[k]]);
+                for (int al = 0; al <= 3; ++al) {
+                    const JpegMagnitudeMasks a = Jpeg_MagnitudeMasksScalar(z, al), b = Jpeg_MagnitudeMasksSse2(z, al);
+                    ASSERT_EQ(a.nonzero, b.nonzero) << "quality " << quality << " block " << n << " al " << al;
+                    ASSERT_EQ(a.above1, b.above1) << "quality " << quality << " block " << n << " al " << al;
+                }
+            }
+        }
+}
+
+TEST(JpegCoefMasks, KnownMagnitudesAndBands) {
+    // Coefficients 0, 1, -1, 2, -2, 3, -4, 5 at zigzag positions 0..7, rest 0.
+    int16_t z[64] = {0, 1, -1, 2, -2, 3, -4, 5};
+    struct Case {
+        int al;
+        uint64_t nonzero, above1;
+    } cases[] = {
+        {0, 0xFE, 0xF8},  // 1 and -1 are new at full precision
+        {1, 0xF8, 0xC0},  // |2|,|3| >> 1 == 1; |4|,|5| >> 1 == 2
+        {2, 0xC0, 0x00},
+        {3, 0x00, 0x00},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(Jpeg_MagnitudeMasks(z, c.al).nonzero, c.nonzero) << c.al;
+        EXPECT_EQ(Jpeg_MagnitudeMasks(z, c.al).above1, c.above1) << c.al;
+    }
+    struct Band {
+        int ss, se;
+        uint64_t mask;
+    } bands[] = {{0, 0, 1}, {1, 5, 0x3E}, {6, 63, ~uint64_t{0} << 6}, {1, 63, ~uint64_t{1}}, {63, 63, uint64_t{1} << 63}};
+    for (const Band &b : bands) EXPECT_EQ(Jpeg_BandMask(b.ss, b.se), b.mask) << b.ss << ".." << b.se;
 }
 
 }  // namespace
