@@ -32,7 +32,9 @@ protected:
         delete view_;
         ClearImgData();
     }
+    // A picture drawn scaled to w x h: the record then reports that size.
     void Show(int32_t w, int32_t h) {
+        g_imgData.zoomMode = kZoomFixed | kZoomDrawnScaled;
         g_imgData.viewWidth = w;
         g_imgData.viewHeight = h;
         ImgData_UpdateScroll();

@@ -10,6 +10,8 @@
 #include "other/qv_Globals.h"
 #include "other/qv_Settings.h"
 #include "other/qv_SysFacts.h"
+#include "support/real_dibcore.h"
+#include "support/view_fixture.h"
 
 namespace {
 
@@ -60,7 +62,7 @@ protected:
     void TearDown() override {
         g_process = ProcessState{};
         DestroyWindow(frame_);
-        g_imgData.width = g_imgData.height = g_imgData.viewWidth = g_imgData.viewHeight = 0;
+        ClearImgData();
         Settings_InitBoth(61);
     }
     RECT Window() const {
@@ -71,6 +73,18 @@ protected:
     void Place(const RECT &r) {
         SetWindowPos(frame_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER);
     }
+    // A new picture of this size in the record, shown at actual size.
+    void Load(int32_t w, int32_t h) {
+        ClearImgData();
+        if (w > 0) {
+            ASSERT_TRUE(MakePicture(g_imgData.image, w, h, 1));
+            g_imgData.state = kImgStill;
+            g_imgData.width = w;
+            g_imgData.height = h;
+        }
+        WndFit_FitToImage(1, 0);
+    }
+    RealDibcore lib_;
     HWND frame_ = nullptr;
     HWND view_ = nullptr;
 };
@@ -108,9 +122,7 @@ TEST_F(WndFit, WindowFollowsThePictureInsideTheWorkArea) {
     ASSERT_TRUE(Util_GetWorkAreaOfRect(&work, &start));
 
     // Sized so that the view shows the picture whole, where the frame was.
-    g_imgData.width = g_imgData.viewWidth = 320;
-    g_imgData.height = g_imgData.viewHeight = 240;
-    WndFit_FitToImage(1, 0);
+    Load(320, 240);
     RECT client{};
     GetClientRect(view_, &client);
     EXPECT_EQ(client.right, 320);
@@ -121,9 +133,7 @@ TEST_F(WndFit, WindowFollowsThePictureInsideTheWorkArea) {
     // At the right edge of the work area a larger picture moves the frame left.
     const RECT atEdge{work.right - 340, work.top + 10, work.right, work.top + 200};
     Place(atEdge);
-    g_imgData.width = g_imgData.viewWidth = 600;
-    g_imgData.height = g_imgData.viewHeight = 400;
-    WndFit_FitToImage(1, 0);
+    Load(600, 400);
     GetClientRect(view_, &client);
     EXPECT_EQ(client.right, 600);
     EXPECT_EQ(client.bottom, 400);
@@ -131,15 +141,11 @@ TEST_F(WndFit, WindowFollowsThePictureInsideTheWorkArea) {
     EXPECT_TRUE(Inside(Window(), work)) << Text(Window());
 
     // Larger than the work area: cut to it.
-    g_imgData.width = g_imgData.viewWidth = 9000;
-    g_imgData.height = g_imgData.viewHeight = 7000;
-    WndFit_FitToImage(1, 0);
+    Load(4000, 3000);
     EXPECT_TRUE(Same(Window(), work)) << Text(Window()) << " in " << Text(work);
 
     // Nothing displayed: the default size.
-    g_imgData.width = g_imgData.viewWidth = 0;
-    g_imgData.height = g_imgData.viewHeight = 0;
-    WndFit_FitToImage(1, 0);
+    Load(0, 0);
     GetClientRect(view_, &client);
     EXPECT_EQ(client.right, g_sysFacts.defaultWidth);
     EXPECT_EQ(client.bottom, g_sysFacts.defaultHeight);
