@@ -37,6 +37,8 @@ int Title_Build(TCHAR *out, const TitleFacts<TCHAR> &facts, int capacity, int em
 
 int Title_ShortenPath(TCHAR *out, const TCHAR *path) { return TitleCore_ShortenPath(out, path) ? 1 : 0; }
 
+bool (*g_titleStatusBarPresent)() = nullptr;
+
 void Title_Update() {
     HWND frame = g_process.frameWindow;
     if (frame == nullptr) return;
@@ -50,8 +52,9 @@ void Title_Update() {
     facts.listPath = list != nullptr ? list->path : nullptr;
     facts.listIsArchive = list != nullptr && list->isArchive != 0;
     facts.nameMode = g_settings.option[kOptCaptionName];
-    facts.statusShowsPosition =
-        g_settings.option[kOptStatus] && !g_settings.option[kOptStatusEdge] && !g_settings.option[kOptFullScreen];
+    facts.statusShowsPosition = g_titleStatusBarPresent != nullptr && g_titleStatusBarPresent() &&
+                                g_settings.option[kOptStatus] && !g_settings.option[kOptStatusEdge] &&
+                                !g_settings.option[kOptFullScreen];
     ImgData_GetListItem(nullptr, &facts.number, &facts.count);
     facts.zoomMode = g_imgData.zoomMode;
     facts.zoomPercent = g_imgData.zoomPercent;

@@ -16,3 +16,7 @@ int Title_ShortenPath(TCHAR *out, const TCHAR *path);
 // Builds the title from the current picture and list and sets it on the
 // frame.
 void Title_Update();
+
+// Whether the status bar exists to show the picture's position; until it is
+// part of the program (null) the title shows the position.
+extern bool (*g_titleStatusBarPresent)();

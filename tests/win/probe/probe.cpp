@@ -10,9 +10,8 @@
 //   title TIMEOUT_MS [TEXT]  prints the frame's title once it contains TEXT
 //                           (at once without TEXT)
 //   command ID              posts command ID to the frame
-//   pixel X Y               prints the view's colour at client (X, Y) as
-//                           RRGGBB
-//   view                    prints the view's client width and height
+//   view                    prints the view's client width and height and
+//                           the screen position of its client origin
 // With QV_PROBE_IN set to a folder, only windows of programs started from
 // that folder count (other tests may run programs at the same time).
 #include <windows.h>
@@ -144,22 +143,15 @@ int wmain(int argc, wchar_t **argv) {
         if (frames.empty() || argc < 3) return 1;
         return PostMessageW(frames[0], WM_COMMAND, WPARAM(_wtoi(argv[2])), 0) ? 0 : 1;
     }
-    if (command == L"pixel" || command == L"view") {
+    if (command == L"view") {
         const auto frames = Frames();
         HWND view = frames.empty() ? nullptr : GetDlgItem(frames[0], 1);
         if (view == nullptr) return 1;
-        if (command == L"view") {
-            RECT r{};
-            GetClientRect(view, &r);
-            std::printf("%ld %ld\n", r.right, r.bottom);
-            return 0;
-        }
-        if (argc < 4) return 2;
-        HDC dc = GetDC(view);
-        const COLORREF c = GetPixel(dc, _wtoi(argv[2]), _wtoi(argv[3]));
-        ReleaseDC(view, dc);
-        if (c == CLR_INVALID) return 1;
-        std::printf("%02X%02X%02X\n", unsigned(GetRValue(c)), unsigned(GetGValue(c)), unsigned(GetBValue(c)));
+        RECT r{};
+        GetClientRect(view, &r);
+        POINT origin{0, 0};
+        ClientToScreen(view, &origin);
+        std::printf("%ld %ld %ld %ld\n", r.right, r.bottom, origin.x, origin.y);
         return 0;
     }
     if (command == L"boxes") {
