@@ -105,18 +105,26 @@ void GrowArray_Free(GrowArray<T> *a) {
     *a = GrowArray<T>{};
 }
 
+// The capacity after one growth step from `capacity`; 0 when too large.
+template <class T>
+int32_t GrowArray_NextCapacity(GrowArray<T> *a, int64_t capacity) {
+    int64_t want;
+    if (a->doubling) {
+        want = (capacity > 0 ? capacity : 1) * 2;
+    } else {
+        if (a->growBy <= 0) a->growBy = 8;
+        want = capacity + a->growBy;
+    }
+    if (want > INT32_MAX / 2 || uint64_t(want) * sizeof(T) > SIZE_MAX / 2) return 0;
+    return int32_t(want);
+}
+
 // Appends a copy; a failed growth leaves the array as it was.
 template <class T>
 bool GrowArray_Append(GrowArray<T> *a, const T &item) {
     if (a->count >= a->capacity) {
-        int64_t want;
-        if (a->doubling) {
-            want = int64_t(a->capacity > 0 ? a->capacity : 1) * 2;
-        } else {
-            if (a->growBy <= 0) a->growBy = 8;
-            want = int64_t(a->capacity) + a->growBy;
-        }
-        if (want > INT32_MAX / 2 || uint64_t(want) * sizeof(T) > SIZE_MAX / 2) return false;
+        const int32_t want = GrowArray_NextCapacity(a, a->capacity);
+        if (want == 0) return false;
         T *grown = static_cast<T *>(std::realloc(a->items, size_t(want) * sizeof(T)));
         if (grown == nullptr) return false;
         std::memset(static_cast<void *>(grown + a->capacity), 0, size_t(want - a->capacity) * sizeof(T));
@@ -124,6 +132,29 @@ bool GrowArray_Append(GrowArray<T> *a, const T &item) {
         a->capacity = int32_t(want);
     }
     a->items[a->count++] = item;
+    return true;
+}
+
+// Grows the array at once to the capacity that appending items one by one
+// would reach for `count` items, so a large listing is not copied at every
+// doubling. The new room is zeroed. False (the array unchanged) when memory
+// runs out.
+template <class T>
+bool GrowArray_Reserve(GrowArray<T> *a, int64_t count) {
+    if (count <= a->capacity) return true;
+    int64_t capacity = a->capacity;
+    while (capacity < count) {
+        capacity = GrowArray_NextCapacity(a, capacity);
+        if (capacity == 0) return false;
+    }
+    // A fresh zeroed block rather than realloc and memset: the system hands
+    // out large blocks already zeroed, and only the used part is copied.
+    T *grown = static_cast<T *>(std::calloc(size_t(capacity), sizeof(T)));
+    if (grown == nullptr) return false;
+    if (a->count > 0) std::memcpy(static_cast<void *>(grown), a->items, size_t(a->count) * sizeof(T));
+    std::free(a->items);
+    a->items = grown;
+    a->capacity = int32_t(capacity);
     return true;
 }
 
@@ -168,6 +199,9 @@ struct FileListText {
     // Converts an ANSI text of the code page into out (capacity units with
     // the terminator); length, or 0 on failure. Null: byte-wise copy.
     size_t (*fromAnsi)(const char *text, size_t bytes, Ch *out, size_t capacity);
+    // Threads for sorting large arrays; null: the calling thread alone. Set
+    // only when every compare above may run on several threads at once.
+    const SortWorkers *workers;
 };
 
 // What classification reads from the settings.
@@ -452,9 +486,9 @@ bool FileList_SortEntries(GrowArray<FileListEntryT<Ch>> *array, const SortOrder 
     const FileListEntryT<Ch> *items = array->items;
     if (presort == Presort::kAlways || (presort == Presort::kAuto && n >= kPresortFrom))
         FileList_Presort(items, n, order, text, indices);  // on failure the exact sort starts from array order
-    const bool sorted = Util_SortIndices(indices, n, [&](uint32_t x, uint32_t y) {
-        return FileList_CompareEntries(items[x], items[y], order, text) < 0;
-    });
+    const bool sorted = Util_SortIndices(
+        indices, n, [&](uint32_t x, uint32_t y) { return FileList_CompareEntries(items[x], items[y], order, text) < 0; },
+        text.workers);
     if (sorted) Util_ApplyPermutation(array->items, indices, n);
     std::free(indices);
     return sorted;

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 namespace qvsort {
 
@@ -90,46 +91,106 @@ void MergeRuns(const uint32_t *src, uint32_t *dst, size_t lo, size_t mid, size_t
 
 }  // namespace qvsort
 
-// Sorts indices[0..count) by less(a, b) (a strict "comes before"); stable.
-// Adaptive: input that is already in order, or nearly, costs about one
-// compare per item, so a caller with a cheap approximate key can put the
-// indices nearly in order first and pay for few exact compares; the result
-// is the same whatever order the indices come in (for a consistent compare
-// and items that differ). Needs scratch for count indices; returns false
-// when that cannot be had (the indices are then unchanged).
+namespace qvsort {
+
+// Sorts src[lo, hi) using dst[lo, hi) as scratch; returns the array that
+// holds the result (src or dst).
 template <class Less>
-bool Util_SortIndices(uint32_t *indices, size_t count, Less less) {
-    if (count < 2) return true;
-    uint32_t *scratch = static_cast<uint32_t *>(std::malloc(count * sizeof(uint32_t)));
-    if (scratch == nullptr) return false;
-    uint32_t *src = indices;
-    uint32_t *dst = scratch;
+uint32_t *SortRange(uint32_t *src, uint32_t *dst, size_t lo, size_t hi, Less &less) {
     // Insertion-sort runs of 16, then merge bottom-up.
     constexpr size_t kRun = 16;
-    for (size_t lo = 0; lo < count; lo += kRun) {
-        const size_t hi = lo + kRun < count ? lo + kRun : count;
-        for (size_t i = lo + 1; i < hi; ++i) {
+    for (size_t start = lo; start < hi; start += kRun) {
+        const size_t end = start + kRun < hi ? start + kRun : hi;
+        for (size_t i = start + 1; i < end; ++i) {
             const uint32_t v = src[i];
             size_t j = i;
-            while (j > lo && less(v, src[j - 1])) {
+            while (j > start && less(v, src[j - 1])) {
                 src[j] = src[j - 1];
                 --j;
             }
             src[j] = v;
         }
     }
-    for (size_t width = kRun; width < count; width *= 2) {
-        for (size_t lo = 0; lo < count; lo += 2 * width) {
-            const size_t mid = lo + width < count ? lo + width : count;
-            const size_t hi = lo + 2 * width < count ? lo + 2 * width : count;
-            qvsort::MergeRuns(src, dst, lo, mid, hi, less);
+    for (size_t width = kRun; width < hi - lo; width *= 2) {
+        for (size_t left = lo; left < hi; left += 2 * width) {
+            const size_t mid = width < hi - left ? left + width : hi;
+            const size_t right = 2 * width < hi - left ? left + 2 * width : hi;
+            MergeRuns(src, dst, left, mid, right, less);
         }
         uint32_t *t = src;
         src = dst;
         dst = t;
     }
-    if (src != indices)
-        for (size_t i = 0; i < count; ++i) indices[i] = src[i];
+    return src;
+}
+
+}  // namespace qvsort
+
+// Runs tasks 0..count-1, on other threads where it can; returns when all
+// are done. Set by a caller whose compare may be called from several threads
+// at once; null: all on the calling thread.
+struct SortWorkers {
+    unsigned threads;  // how many tasks are worth making
+    void (*run)(size_t count, void (*task)(void *context, size_t index), void *context);
+};
+
+// Sorts indices[0..count) by less(a, b) (a strict "comes before"); stable.
+// Adaptive: input that is already in order, or nearly, costs about one
+// compare per item, so a caller with a cheap approximate key can put the
+// indices nearly in order first and pay for few exact compares; the result
+// is the same whatever order the indices come in (for a consistent compare
+// and items that differ). With workers, equal parts are sorted at once and
+// then merged. Needs scratch for count indices; returns false when that
+// cannot be had (the indices are then unchanged).
+template <class Less>
+bool Util_SortIndices(uint32_t *indices, size_t count, Less less, const SortWorkers *workers = nullptr) {
+    if (count < 2) return true;
+    uint32_t *scratch = static_cast<uint32_t *>(std::malloc(count * sizeof(uint32_t)));
+    if (scratch == nullptr) return false;
+    // Parts of at least this many items are worth a thread.
+    constexpr size_t kPartFrom = 4096;
+    size_t parts = workers != nullptr && workers->run != nullptr ? workers->threads : 1;
+    if (parts > count / kPartFrom) parts = count / kPartFrom;
+    if (parts > 64) parts = 64;
+    if (parts < 2) {
+        const uint32_t *sorted = qvsort::SortRange(indices, scratch, 0, count, less);
+        if (sorted != indices) std::memcpy(indices, sorted, count * sizeof(uint32_t));
+        std::free(scratch);
+        return true;
+    }
+    // Part k is [bound[k], bound[k + 1]); each sorts into indices.
+    size_t bound[65];
+    for (size_t k = 0; k <= parts; ++k) bound[k] = count * k / parts;
+    struct Job {
+        uint32_t *indices, *scratch;
+        const size_t *bound;
+        Less *less;
+    } job{indices, scratch, bound, &less};
+    workers->run(parts, [](void *context, size_t k) {
+        Job &j = *static_cast<Job *>(context);
+        const uint32_t *sorted = qvsort::SortRange(j.indices, j.scratch, j.bound[k], j.bound[k + 1], *j.less);
+        if (sorted != j.indices)
+            std::memcpy(j.indices + j.bound[k], sorted + j.bound[k], (j.bound[k + 1] - j.bound[k]) * sizeof(uint32_t));
+    }, &job);
+    // Merge neighbouring parts until one is left.
+    uint32_t *src = indices, *dst = scratch;
+    while (parts > 1) {
+        size_t merged = 0;
+        for (size_t k = 0; k < parts; k += 2) {
+            if (k + 1 < parts) {
+                qvsort::MergeRuns(src, dst, bound[k], bound[k + 1], bound[k + 2], less);
+            } else {
+                std::memcpy(dst + bound[k], src + bound[k], (bound[k + 1] - bound[k]) * sizeof(uint32_t));
+            }
+            bound[merged++] = bound[k];
+        }
+        bound[merged] = count;
+        parts = merged;
+        uint32_t *t = src;
+        src = dst;
+        dst = t;
+    }
+    if (src != indices) std::memcpy(indices, src, count * sizeof(uint32_t));
     std::free(scratch);
     return true;
 }

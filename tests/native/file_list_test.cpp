@@ -14,6 +14,7 @@
 
 #include "image/qv_FileListArchive.h"
 #include "image/qv_FileListCore.h"
+#include "image/qv_FileListStage.h"
 #include "other/qv_TitleCore.h"
 
 namespace {
@@ -579,6 +580,42 @@ TEST(FileListEntries, ArraysGrowByDoublingAndKeepTheirItems) {
     for (int i = 0; i < 4; ++i) ASSERT_TRUE(GrowArray_Append(&b, i));
     EXPECT_EQ(b.capacity, 11);
     GrowArray_Free(&b);
+}
+
+// Staged entries land as placing them one by one would: same arrays, same
+// order, same capacities, every field and both names.
+TEST(FileListEntries, StagedEntriesArePlacedAsOneByOne) {
+    std::vector<Entry> set;
+    for (int i = 0; i < 700; ++i) {
+        Entry e = MakeEntry(u"entry " + U16(size_t(i % 250), char16_t('a' + i % 26)), i % 5 == 0 ? kAttrDirectory : 0,
+                            uint64_t(i) << 20, uint32_t(i));
+        if (i % 3 == 0) qvtext::CopyInto(e.find.shortName, kShortNameUnits, u"ENTRY~1.JPG");
+        e.type = i % 7 == 0 ? kFirstArchiveType : e.type;
+        set.push_back(e);
+    }
+    for (bool classify : {true, false}) {
+        ListGuard one, staged;
+        one.list.classify = staged.list.classify = classify ? 1 : 0;
+        ASSERT_TRUE(FileList_ResetArrays(&one.list));
+        ASSERT_TRUE(FileList_ResetArrays(&staged.list));
+        FileStageT<char16_t> stage;
+        for (const Entry &e : set) {
+            ASSERT_TRUE(FileList_Place(&one.list, e));
+            ASSERT_TRUE(FileStage_Add(&stage, e, FileEntry_GoesToFolders(e, classify)));
+        }
+        ASSERT_TRUE(FileList_PlaceStaged(&staged.list, stage));
+        for (auto pick : {&List::folders, &List::files}) {
+            const GrowArray<Entry> &a = one.list.*pick, &b = staged.list.*pick;
+            ASSERT_EQ(a.count, b.count);
+            EXPECT_EQ(a.capacity, b.capacity);
+            for (int32_t i = 0; i < a.count; ++i) {
+                const Entry &x = a.items[i], &y = b.items[i];
+                EXPECT_EQ(U16(x.find.name), U16(y.find.name));
+                EXPECT_EQ(U16(x.find.shortName), U16(y.find.shortName));
+                EXPECT_EQ(0, std::memcmp(&x, &y, offsetof(Entry, find.name))) << i;
+            }
+        }
+    }
 }
 
 // ---------------------------------------------------------------- archives

@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <functional>
 #include <numeric>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "util/qv_Sort.h"
@@ -140,6 +142,40 @@ TEST(IndexSort, AnyCompareAnswersGiveAPermutation) {
                 std::sort(seen.begin(), seen.end());
                 for (size_t i = 0; i < n; ++i) ASSERT_EQ(seen[i], i);
             }
+}
+
+// Parts sorted on threads, then merged: the same stable order, and any
+// compare answers still give a permutation.
+void RunOnStdThreads(size_t count, void (*task)(void *, size_t), void *context) {
+    std::vector<std::thread> threads;
+    for (size_t k = 1; k < count; ++k) threads.emplace_back(task, context, k);
+    task(context, 0);
+    for (std::thread &t : threads) t.join();
+}
+
+TEST(IndexSort, WorkersGiveTheSameOrder) {
+    std::mt19937 rng(13);
+    const size_t n = 40000;
+    std::vector<int> keys(n);
+    for (int &k : keys) k = int(rng() % 5000);
+    for (unsigned threads : {1u, 2u, 3u, 4u, 7u, 100u})
+        for (Start start : {Start::kSorted, Start::kFewSwaps, Start::kRandom}) {
+            SCOPED_TRACE(testing::Message() << threads << " threads, start " << int(start));
+            const SortWorkers workers{threads, RunOnStdThreads};
+            std::vector<uint32_t> got = StartOrder(keys, start, rng);
+            std::vector<uint32_t> want = got;
+            std::stable_sort(want.begin(), want.end(), [&](uint32_t a, uint32_t b) { return keys[a] < keys[b]; });
+            ASSERT_TRUE(Util_SortIndices(got.data(), n, [&](uint32_t a, uint32_t b) { return keys[a] < keys[b]; },
+                                         &workers));
+            ASSERT_EQ(got, want);
+            // Answers from a shared counter, in any interleaving.
+            std::atomic<uint32_t> calls{0};
+            ASSERT_TRUE(Util_SortIndices(got.data(), n,
+                                         [&](uint32_t a, uint32_t b) { return ((++calls * 2654435761u + a) >> 7 & 1) != 0; },
+                                         &workers));
+            std::sort(got.begin(), got.end());
+            for (size_t i = 0; i < n; ++i) ASSERT_EQ(got[i], i);
+        }
 }
 
 TEST(IndexSort, GallopCountFindsTheEndOfAPrefix) {
