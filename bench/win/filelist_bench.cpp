@@ -71,7 +71,7 @@ int main(int argc, char **argv) {
         if (t3 - t2 < bestList) bestList = t3 - t2;
         if (t4 - t3 < bestSort) bestSort = t4 - t3;
     }
-    // The system's enumeration alone, for reference.
+    // The system's enumeration alone, for reference, as the list calls it.
     double bestRaw = 1e30;
     for (int r = 0; r < rounds; ++r) {
         TCHAR pattern[kPathChars + 4];
@@ -79,7 +79,8 @@ int main(int argc, char **argv) {
         lstrcat(pattern, TEXT("\\*"));
         WIN32_FIND_DATA fd;
         const double t0 = Now();
-        HANDLE h = FindFirstFile(pattern, &fd);
+        HANDLE h = FindFirstFileEx(pattern, FindExInfoStandard, &fd, FindExSearchNameMatch, nullptr,
+                                   FIND_FIRST_EX_LARGE_FETCH);
         int n = 0;
         if (h != INVALID_HANDLE_VALUE) {
             do ++n;
