@@ -335,6 +335,37 @@ TEST(FileListSystemOrder, PresortGivesTheExactCompareOrder) {
     }
 }
 
+// A list large enough to be checked in parts on several threads ends in the
+// same order as on one thread.
+TEST(FileListSystemOrder, ThreadsGiveTheOneThreadOrder) {
+    Str_InitLogicalCompare();
+    GrowArray<FileListEntry> entries;
+    uint32_t state = 11;
+    for (int i = 0; i < 12000; ++i) {
+        FileListEntry e{};
+        wsprintf(e.find.name, i % 3 ? TEXT("IMG_%04lu %s.jpg") : TEXT("scan %lu-%s.png"), Rand_Next(&state) % 20000,
+                 Rand_Next(&state) % 2 ? TEXT("a") : TEXT("B"));
+        e.folderOrder = -1;
+        ASSERT_TRUE(GrowArray_Append(&entries, e));
+    }
+    FileListText<TCHAR> oneThread = FileList_SystemText();
+    oneThread.workers = nullptr;
+    ASSERT_NE(FileList_SystemText().workers, nullptr);
+    for (int flags = 0; flags < 4; ++flags) {
+        const SortOrder order{kSortName, (flags & 1) != 0, (flags & 2) != 0};
+        std::vector<tstring> orders[2];
+        for (int threads = 0; threads < 2; ++threads) {
+            GrowArray<FileListEntry> copy;
+            for (int32_t i = 0; i < entries.count; ++i) ASSERT_TRUE(GrowArray_Append(&copy, entries.items[i]));
+            ASSERT_TRUE(FileList_SortEntries(&copy, order, threads ? FileList_SystemText() : oneThread));
+            for (int32_t i = 0; i < copy.count; ++i) orders[threads].emplace_back(copy.items[i].find.name);
+            GrowArray_Free(&copy);
+        }
+        EXPECT_TRUE(orders[0] == orders[1]) << flags;
+    }
+    GrowArray_Free(&entries);
+}
+
 TEST(Title, BuildFromTheStringTable) {
     TitleFacts<TCHAR> f;
     f.hasRecord = true;
