@@ -8,6 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 count=${1:-100000}
 build="$root/build/winbench"
 jobs=${QV_JOBS:-3}
+mkdir -p "$root/build"
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >"$build.configure.log" 2>&1 \

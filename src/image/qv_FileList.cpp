@@ -3,7 +3,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <type_traits>
 
+#include "image/qv_FileListStage.h"
 #include "image/qv_Format.h"
 #include "util/qv_Path.h"
 #include "util/qv_Str.h"
@@ -15,7 +17,18 @@ namespace {
 
 int Caseless(const TCHAR *a, const TCHAR *b) { return lstrcmpi(a, b); }
 int Cased(const TCHAR *a, const TCHAR *b) { return lstrcmp(a, b); }
-void Lower(TCHAR *text, size_t units) { CharLowerBuff(text, DWORD(units)); }
+// Most names are plain ASCII, folded here without a call into the system;
+// a name with any other unit (for the ANSI build: any byte of a double-byte
+// character) goes to CharLowerBuff, so hashes stay the system's.
+void Lower(TCHAR *text, size_t units) {
+    for (size_t i = 0; i < units; ++i)
+        if (static_cast<std::make_unsigned_t<TCHAR>>(text[i]) >= 0x80) {
+            CharLowerBuff(text, DWORD(units));
+            return;
+        }
+    for (size_t i = 0; i < units; ++i)
+        if (text[i] >= TEXT('A') && text[i] <= TEXT('Z')) text[i] = TCHAR(text[i] + (TEXT('a') - TEXT('A')));
+}
 
 #if !defined(QV_ANSI)
 size_t FromAnsi(const char *text, size_t bytes, TCHAR *out, size_t capacity) {
@@ -25,6 +38,51 @@ size_t FromAnsi(const char *text, size_t bytes, TCHAR *out, size_t capacity) {
 }
 #endif
 
+// The exact sort of a large list asks the system's compare about once per
+// entry; parts of the list are checked on up to four threads at once.
+struct TaskSlot {
+    void (*task)(void *context, size_t index);
+    void *context;
+    size_t index;
+};
+
+DWORD WINAPI RunTask(void *slot) {
+    const TaskSlot &s = *static_cast<TaskSlot *>(slot);
+    s.task(s.context, s.index);
+    return 0;
+}
+
+// Task 0 runs here; a thread that cannot be started runs its task here too.
+void RunOnThreads(size_t count, void (*task)(void *context, size_t index), void *context) {
+    constexpr size_t kMost = 16;
+    TaskSlot slots[kMost];
+    HANDLE threads[kMost];
+    DWORD started = 0;
+    for (size_t k = 1; k < count; ++k) {
+        HANDLE h = nullptr;
+        if (k < kMost) {
+            slots[k] = TaskSlot{task, context, k};
+            h = CreateThread(nullptr, 0, RunTask, &slots[k], 0, nullptr);
+        }
+        if (h != nullptr) {
+            threads[started++] = h;
+        } else {
+            task(context, k);
+        }
+    }
+    task(context, 0);
+    if (started > 0) WaitForMultipleObjects(started, threads, TRUE, INFINITE);
+    for (DWORD i = 0; i < started; ++i) CloseHandle(threads[i]);
+}
+
+SortWorkers MakeWorkers() {
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    const unsigned cpus = info.dwNumberOfProcessors > 0 ? unsigned(info.dwNumberOfProcessors) : 1u;
+    return SortWorkers{cpus < 4 ? cpus : 4, RunOnThreads};
+}
+const SortWorkers kWorkers = MakeWorkers();
+
 const FileListText<TCHAR> kSystemText{
     Str_CompareNatural, Caseless, Cased, Lower, Path_CompareForSort,
 #if defined(QV_ANSI)
@@ -32,14 +90,47 @@ const FileListText<TCHAR> kSystemText{
 #else
     FromAnsi,
 #endif
+    &kWorkers,
 };
 
-// Classification asks the format registry; the plug-in priority of the scan
-// in progress travels here (one thread).
+// Classification asks the format registry, whose answer depends only on the
+// extension (with the plug-in priority and the registry fixed for a scan);
+// a folder holds few extensions, so the answers of a scan are kept by
+// extension text. The priority and the answers of the scan in progress live
+// here (one thread).
 bool s_spiPrior = false;
+
+struct ExtensionIds {
+    static constexpr int kSlots = 8;
+    static constexpr size_t kUnits = 16;  // longer extensions are not kept
+    TCHAR text[kSlots][kUnits];
+    int32_t id[kSlots];
+    int used = 0;
+    int next = 0;  // slot replaced when all are used
+};
+ExtensionIds s_extensionIds;
+
+void LoaderFor_Reset() { s_extensionIds.used = s_extensionIds.next = 0; }
+
 int32_t LoaderFor(const TCHAR *name) {
-    const int32_t id = Format_IdFromPath(name, s_spiPrior);
-    return id > 0 ? id : 0;
+    const TCHAR *afterRoot = nullptr, *folder = nullptr, *file = nullptr, *extension = nullptr;
+    ExtensionIds &ids = s_extensionIds;
+    size_t units = ExtensionIds::kUnits;
+    if (Path_Split(name, &afterRoot, &folder, &file, &extension)) {
+        if (extension == nullptr) extension = TEXT("");
+        units = qvtext::Length(extension);
+        if (units < ExtensionIds::kUnits)
+            for (int k = 0; k < ids.used; ++k)
+                if (qvtext::CompareOrdinal(ids.text[k], extension) == 0) return ids.id[k];
+    }
+    int32_t id = Format_IdFromPath(name, s_spiPrior);
+    if (id < 0) id = 0;
+    if (units < ExtensionIds::kUnits) {
+        const int slot = ids.used < ExtensionIds::kSlots ? ids.used++ : ids.next++ % ExtensionIds::kSlots;
+        qvtext::CopyInto(ids.text[slot], ExtensionIds::kUnits, extension);
+        ids.id[slot] = id;
+    }
+    return id;
 }
 
 struct FindGuard {
@@ -95,16 +186,24 @@ int EnumerateFolder(FileList *list, const FileListSettings &settings) {
     if (qvtext::Append<TCHAR>(kPathChars + 4, pattern, TEXT("*"), false) == nullptr) return 0;
     WIN32_FIND_DATA fd;
     FindGuard find;
-    find.handle = FindFirstFile(pattern, &fd);
+    // Larger reads per system call; systems before Windows 7 refuse the flag.
+    // The standard level keeps the 8.3 names that lookups use.
+    find.handle = FindFirstFileEx(pattern, FindExInfoStandard, &fd, FindExSearchNameMatch, nullptr,
+                                  FIND_FIRST_EX_LARGE_FETCH);
+    if (find.handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)
+        find.handle = FindFirstFile(pattern, &fd);
     if (find.handle == INVALID_HANDLE_VALUE) return 0;
+    // Entries are staged compactly and placed once the folder is read.
+    FileStageT<TCHAR> stage;
     FileListEntry entry;
     do {
         // "." and ".." may come anywhere in the enumeration.
         if (FileEntry_IsDotName(fd.cFileName)) continue;
         EntryFromFind(fd, &entry);
         Classify(*list, settings, &entry);
-        if (!FileList_Place(list, entry)) break;
+        if (!FileStage_Add(&stage, entry, FileEntry_GoesToFolders(entry, list->classify != 0))) break;
     } while (FindNextFile(find.handle, &fd));
+    FileList_PlaceStaged(list, stage);
     return 1;
 }
 
@@ -196,6 +295,7 @@ int FileList_Scan(FileList *list, const FileListSettings &settings, const TCHAR 
     list->stampValid = 0;
     if (!FileList_ResetArrays(list)) return 0;
     s_spiPrior = settings.spiPrior;
+    LoaderFor_Reset();
     int result = 1;
     if (list->isArchive) {
         if (g_fileListArchiveLister == nullptr || !g_fileListArchiveLister(list, settings)) return 0;

@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "image/qv_SpiApi.h"
+#include "util/qv_NameKey.h"
 #include "util/qv_Sort.h"
 #include "util/qv_StrCore.h"
 
@@ -104,18 +105,26 @@ void GrowArray_Free(GrowArray<T> *a) {
     *a = GrowArray<T>{};
 }
 
+// The capacity after one growth step from `capacity`; 0 when too large.
+template <class T>
+int32_t GrowArray_NextCapacity(GrowArray<T> *a, int64_t capacity) {
+    int64_t want;
+    if (a->doubling) {
+        want = (capacity > 0 ? capacity : 1) * 2;
+    } else {
+        if (a->growBy <= 0) a->growBy = 8;
+        want = capacity + a->growBy;
+    }
+    if (want > INT32_MAX / 2 || uint64_t(want) * sizeof(T) > SIZE_MAX / 2) return 0;
+    return int32_t(want);
+}
+
 // Appends a copy; a failed growth leaves the array as it was.
 template <class T>
 bool GrowArray_Append(GrowArray<T> *a, const T &item) {
     if (a->count >= a->capacity) {
-        int64_t want;
-        if (a->doubling) {
-            want = int64_t(a->capacity > 0 ? a->capacity : 1) * 2;
-        } else {
-            if (a->growBy <= 0) a->growBy = 8;
-            want = int64_t(a->capacity) + a->growBy;
-        }
-        if (want > INT32_MAX / 2 || uint64_t(want) * sizeof(T) > SIZE_MAX / 2) return false;
+        const int32_t want = GrowArray_NextCapacity(a, a->capacity);
+        if (want == 0) return false;
         T *grown = static_cast<T *>(std::realloc(a->items, size_t(want) * sizeof(T)));
         if (grown == nullptr) return false;
         std::memset(static_cast<void *>(grown + a->capacity), 0, size_t(want - a->capacity) * sizeof(T));
@@ -123,6 +132,29 @@ bool GrowArray_Append(GrowArray<T> *a, const T &item) {
         a->capacity = int32_t(want);
     }
     a->items[a->count++] = item;
+    return true;
+}
+
+// Grows the array at once to the capacity that appending items one by one
+// would reach for `count` items, so a large listing is not copied at every
+// doubling. The new room is zeroed. False (the array unchanged) when memory
+// runs out.
+template <class T>
+bool GrowArray_Reserve(GrowArray<T> *a, int64_t count) {
+    if (count <= a->capacity) return true;
+    int64_t capacity = a->capacity;
+    while (capacity < count) {
+        capacity = GrowArray_NextCapacity(a, capacity);
+        if (capacity == 0) return false;
+    }
+    // A fresh zeroed block rather than realloc and memset: the system hands
+    // out large blocks already zeroed, and only the used part is copied.
+    T *grown = static_cast<T *>(std::calloc(size_t(capacity), sizeof(T)));
+    if (grown == nullptr) return false;
+    if (a->count > 0) std::memcpy(static_cast<void *>(grown), a->items, size_t(a->count) * sizeof(T));
+    std::free(a->items);
+    a->items = grown;
+    a->capacity = int32_t(capacity);
     return true;
 }
 
@@ -167,6 +199,9 @@ struct FileListText {
     // Converts an ANSI text of the code page into out (capacity units with
     // the terminator); length, or 0 on failure. Null: byte-wise copy.
     size_t (*fromAnsi)(const char *text, size_t bytes, Ch *out, size_t capacity);
+    // Threads for sorting large arrays; null: the calling thread alone. Set
+    // only when every compare above may run on several threads at once.
+    const SortWorkers *workers;
 };
 
 // What classification reads from the settings.
@@ -338,20 +373,122 @@ int FileList_CompareEntries(const FileListEntryT<Ch> &a, const FileListEntryT<Ch
     return order.descending ? -r : r;
 }
 
+// Puts indices[0..n) in the order of cheap keys made once per entry (the
+// folder flag, the inner folder, the numeric key, then the extension and the
+// name as rows of weights), an approximation of FileList_CompareEntries that
+// is right for common names. Only the speed of the exact sort that follows
+// depends on it: entries the compare calls equal (same name and fields) have
+// equal keys and stay in array order, so the exact sort ends the same either
+// way. False when memory runs out (the indices are then unchanged).
+constexpr size_t kPrefetchAhead = 8;
+
+template <class Ch>
+bool FileList_Presort(const FileListEntryT<Ch> *items, size_t n, const SortOrder &order,
+                      const FileListText<Ch> &text, uint32_t *indices) {
+    if (n < 2) return true;
+    qvkey::UnitClasses<Ch> classes;
+    qvkey::Record *records = static_cast<qvkey::Record *>(std::malloc(n * sizeof(qvkey::Record)));
+    // One pass over the large entries: the numeric fields into the records,
+    // the names (terminated) into one compact block.
+    size_t namesSize = n * 24, namesUsed = 0;
+    Ch *names = static_cast<Ch *>(std::malloc(namesSize * sizeof(Ch)));
+    bool ok = records != nullptr && names != nullptr && qvkey::UnitClasses_Init(&classes, order.natural);
+    for (size_t i = 0; ok && i < n; ++i) {
+        const FileListEntryT<Ch> &e = items[i];
+        if (i + kPrefetchAhead < n) {
+            // Entries are far apart: fetch ahead, the hardware will not.
+            __builtin_prefetch(&items[i + kPrefetchAhead].find.attributes);
+            __builtin_prefetch(&items[i + kPrefetchAhead].find.name[16]);
+        }
+        const bool dir = (e.find.attributes & kAttrDirectory) != 0;
+        qvkey::Record &r = records[i];
+        r.head = (uint64_t{dir ? 0u : 1u} << 32) | (uint32_t(e.folderOrder) ^ 0x80000000u);
+        r.number = 0;
+        if (order.key == kSortSize && !dir) r.number = (uint64_t{e.find.sizeHigh} << 32) | e.find.sizeLow;
+        if (order.key == kSortDate) r.number = FileTime_Value(e.find.written);
+        if (order.key == kSortRandom && !dir) r.number = e.shuffleKey;
+        r.index = uint32_t(i);
+        size_t units = 0;
+        while (units < size_t(kFileNameUnits) - 1 && e.find.name[units] != 0) ++units;
+        if (namesUsed + units + 1 > namesSize) {
+            namesSize = 2 * namesSize + units + 1;
+            Ch *grown = static_cast<Ch *>(std::realloc(names, namesSize * sizeof(Ch)));
+            if (grown == nullptr) {
+                ok = false;
+                break;
+            }
+            names = grown;
+        }
+        std::memcpy(names + namesUsed, e.find.name, units * sizeof(Ch));
+        names[namesUsed + units] = 0;
+        qvkey::UnitClasses_Mark(&classes, names + namesUsed, units);
+        r.offset = uint32_t(namesUsed);
+        r.length = uint32_t(units);
+        namesUsed += units + 1;
+    }
+    ok = ok && namesUsed <= UINT32_MAX && qvkey::UnitClasses_Rank(&classes, order.natural ? text.natural : text.caseless);
+    // The keys, made from the compact names into a pool of bytes.
+    size_t poolSize = n * 24, used = 0;
+    uint8_t *pool = ok ? static_cast<uint8_t *>(std::malloc(poolSize)) : nullptr;
+    ok = ok && pool != nullptr;
+    uint8_t key[qvkey::KeyBytesBound(2 * size_t(kFileNameUnits))];
+    for (size_t i = 0; ok && i < n; ++i) {
+        qvkey::Record &r = records[i];
+        const Ch *name = names + r.offset;
+        uint8_t *end = key;
+        if (order.key == kSortExtension && (r.head >> 32) != 0) {
+            const Ch *ext = FileEntry_Extension(name);
+            if (ext != nullptr) end = qvkey::EncodeText(classes, ext, r.length - size_t(ext - name), end);
+            end = qvkey::PutWeight(end, qvkey::kEndField, classes.wide);
+        }
+        end = qvkey::EncodeText(classes, name, r.length, end);
+        const size_t length = size_t(end - key);
+        if (used + length > poolSize) {
+            poolSize = 2 * poolSize + length;
+            uint8_t *grown = poolSize <= UINT32_MAX ? static_cast<uint8_t *>(std::realloc(pool, poolSize)) : nullptr;
+            if (grown == nullptr) {
+                ok = false;
+                break;
+            }
+            pool = grown;
+        }
+        std::memcpy(pool + used, key, length);
+        r.offset = uint32_t(used);
+        r.length = uint32_t(length);
+        qvkey::Record_SetPrefix(&r, pool);
+        used += length;
+    }
+    if (ok) qvkey::SortRecords(records, n, pool, order.descending, indices);
+    std::free(pool);
+    std::free(names);
+    std::free(records);
+    return ok;
+}
+
+// Below this many entries the exact sort alone is as quick as ranking the
+// units and sorting the keys first.
+constexpr size_t kPresortFrom = 256;
+
+enum class Presort { kAuto, kAlways, kNever };
+
 // Sorts an entry array: an index array is sorted (a merge sort that stays in
 // bounds whatever the compare answers) and the large entries are moved once.
+// Large arrays are first put nearly in order by cheap keys, so the exact
+// compare, a system call per pair, is asked about once per entry.
 template <class Ch>
 bool FileList_SortEntries(GrowArray<FileListEntryT<Ch>> *array, const SortOrder &order,
-                          const FileListText<Ch> &text) {
+                          const FileListText<Ch> &text, Presort presort = Presort::kAuto) {
     const size_t n = size_t(array->count);
     if (n < 2) return true;
     uint32_t *indices = static_cast<uint32_t *>(std::malloc(n * sizeof(uint32_t)));
     if (indices == nullptr) return false;
     for (size_t i = 0; i < n; ++i) indices[i] = uint32_t(i);
     const FileListEntryT<Ch> *items = array->items;
-    const bool sorted = Util_SortIndices(indices, n, [&](uint32_t x, uint32_t y) {
-        return FileList_CompareEntries(items[x], items[y], order, text) < 0;
-    });
+    if (presort == Presort::kAlways || (presort == Presort::kAuto && n >= kPresortFrom))
+        FileList_Presort(items, n, order, text, indices);  // on failure the exact sort starts from array order
+    const bool sorted = Util_SortIndices(
+        indices, n, [&](uint32_t x, uint32_t y) { return FileList_CompareEntries(items[x], items[y], order, text) < 0; },
+        text.workers);
     if (sorted) Util_ApplyPermutation(array->items, indices, n);
     std::free(indices);
     return sorted;

@@ -4,14 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <map>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "image/qv_FileListArchive.h"
 #include "image/qv_FileListCore.h"
+#include "image/qv_FileListStage.h"
 #include "other/qv_TitleCore.h"
 
 namespace {
@@ -89,10 +92,11 @@ std::vector<Entry> FixedSet() {
     };
 }
 
-std::vector<U16> SortedNames(std::vector<Entry> entries, const SortOrder &order) {
+std::vector<U16> SortedNames(const std::vector<Entry> &entries, const SortOrder &order,
+                             const FileListText<char16_t> &text = kText, Presort presort = Presort::kAuto) {
     GrowArray<Entry> array;
     for (const Entry &e : entries) EXPECT_TRUE(GrowArray_Append(&array, e));
-    EXPECT_TRUE(FileList_SortEntries(&array, order, kText));
+    EXPECT_TRUE(FileList_SortEntries(&array, order, text, presort));
     std::vector<U16> names;
     for (int32_t i = 0; i < array.count; ++i) names.emplace_back(array.items[i].find.name);
     GrowArray_Free(&array);
@@ -173,11 +177,154 @@ TEST(FileListOrder, InconsistentCompareStaysInBounds) {
         ASSERT_TRUE(GrowArray_Append(&array, MakeEntry(u"n" + U16(1, char16_t('a' + i % 26)) + U16(1, char16_t('0' + i % 10)), 0, i % 7, 0)));
     std::multiset<U16> before;
     for (int i = 0; i < array.count; ++i) before.insert(array.items[i].find.name);
-    ASSERT_TRUE(FileList_SortEntries(&array, SortOrder{kSortName, false, true}, chaotic));
-    std::multiset<U16> after;
-    for (int i = 0; i < array.count; ++i) after.insert(array.items[i].find.name);
-    EXPECT_EQ(before, after);
+    // Also through the presort, which ranks characters by the same compare.
+    for (Presort presort : {Presort::kNever, Presort::kAlways}) {
+        ASSERT_TRUE(FileList_SortEntries(&array, SortOrder{kSortName, false, true}, chaotic, presort));
+        std::multiset<U16> after;
+        for (int i = 0; i < array.count; ++i) after.insert(array.items[i].find.name);
+        EXPECT_EQ(before, after);
+    }
     GrowArray_Free(&array);
+}
+
+// A collation that is not one character after another: hyphens and
+// apostrophes are ignored, as the system's word order does, so the cheap
+// keys (which rank single characters) misplace names and the exact sort has
+// to mend the order.
+U16 WithoutHyphens(const char16_t *a, size_t n) {
+    U16 s;
+    for (size_t i = 0; i < n; ++i)
+        if (a[i] != '-' && a[i] != '\'') s += Fold(a[i]);
+    return s;
+}
+int WordN(const char16_t *a, size_t na, const char16_t *b, size_t nb) {
+    const U16 x = WithoutHyphens(a, na), y = WithoutHyphens(b, nb);
+    return x == y ? 0 : (x < y ? -1 : 1);
+}
+const qvtext::Collation<char16_t> kWordColl{WordN, CasedN};
+int WordNatural(const char16_t *a, const char16_t *b) { return qvtext::CompareNatural(a, b, kWordColl); }
+int WordCaseless(const char16_t *a, const char16_t *b) { return WordN(a, qvtext::Length(a), b, qvtext::Length(b)); }
+const FileListText<char16_t> kWordText{WordNatural, WordCaseless, Cased, Lower, PathOrder, nullptr};
+
+// Names that trouble a natural order: case, leading zeros, digit runs
+// longer than any integer, punctuation that collations rank apart from its
+// code, letters outside ASCII, a surrogate pair, names that are all digits.
+std::vector<U16> TrickyNames() {
+    return {u"a.jpg",      u"A.jpg",         u"a.JPG",        u"img01.jpg",   u"img1.jpg",     u"img001.jpg",
+            u"img0.jpg",   u"img00.jpg",     u"img.jpg",      u"img 1.jpg",   u"img-1.jpg",    u"img_1.jpg",
+            u"img(1).jpg", u"img (1).jpg",   u"img'1.jpg",    u"img~.jpg",    u"img!.jpg",     u"imgA.jpg",
+            u"x99999999999999999999.png", u"x100000000000000000000.png", u"x2147483648.png", u"x4294967297.png",
+            u"\u00e9t\u00e9.png", u"ete.png", u"Ete.png", u"\u00dfa.png", u"ssa.png", u"\u6f22\u5b57.png",
+            u"\U0001F600.png", u"1",       u"0",             u"00",          u"01",           u".hidden",
+            u"..x",        u"file2",         u"file10",       u"file 2",      u"file02b",      u"file2b",
+            u"re-do.gif",  u"redo.gif",      u"red-o.gif",    u"re'do.gif",   u"readme",       u"README"};
+}
+
+// A few thousand names built from pieces at random: many share stems and
+// differ in digits, case or punctuation.
+std::vector<U16> RandomNames(uint32_t seed, size_t count) {
+    std::mt19937 rng(seed);
+    const U16 pieces[] = {u"IMG", u"img", u"_",  u"-", u" ", u".", u"(", u")", u"0", u"00", u"7",
+                          u"42",  u"x",   u"X",  u"\u00e9", u"E", u"'", u"scan", u"Page", u"~"};
+    const U16 extensions[] = {u".jpg", u".JPG", u".png", u"", u".txt", u".b-m-p"};
+    std::set<U16> made;
+    while (made.size() < count) {
+        U16 name;
+        for (unsigned k = 0, n = 1 + rng() % 6; k < n; ++k) name += pieces[rng() % (sizeof pieces / sizeof pieces[0])];
+        if (rng() % 2) name += U16(1, char16_t('0' + rng() % 10)) + U16(rng() % 3, char16_t('0' + rng() % 10));
+        name += extensions[rng() % (sizeof extensions / sizeof extensions[0])];
+        made.insert(name);
+    }
+    return std::vector<U16>(made.begin(), made.end());
+}
+
+// Entries for names, in a scrambled order, with folders among them and few
+// distinct sizes, dates and shuffle keys so that the keys tie often.
+std::vector<Entry> EntriesFor(const std::vector<U16> &names, uint32_t seed) {
+    std::mt19937 rng(seed);
+    std::vector<Entry> set;
+    for (const U16 &name : names)
+        set.push_back(MakeEntry(name, rng() % 9 == 0 ? kAttrDirectory : 0, rng() % 4, rng() % 5, rng() % 3));
+    std::shuffle(set.begin(), set.end(), rng);
+    return set;
+}
+
+// The cheap keys only ever change the speed: for every order, the result is
+// the one the exact compare gives from the array order.
+TEST(FileListOrder, PresortNeverChangesTheOrder) {
+    struct Set {
+        const char *name;
+        std::vector<Entry> entries;
+    } sets[] = {
+        {"tricky", EntriesFor(TrickyNames(), 1)},
+        {"random", EntriesFor(RandomNames(2, 3000), 3)},
+    };
+    const struct {
+        const char *name;
+        const FileListText<char16_t> *text;
+    } texts[] = {{"folding", &kText}, {"word order", &kWordText}};
+    for (const Set &set : sets)
+        for (const auto &t : texts)
+            for (uint32_t key = kSortName; key <= kSortRandom; ++key)
+                for (int flags = 0; flags < 4; ++flags) {
+                    const SortOrder order{key, (flags & 1) != 0, (flags & 2) != 0};
+                    SCOPED_TRACE(testing::Message() << set.name << ", " << t.name << ", key " << key << " descending "
+                                                    << order.descending << " natural " << order.natural);
+                    EXPECT_EQ(SortedNames(set.entries, order, *t.text, Presort::kAlways),
+                              SortedNames(set.entries, order, *t.text, Presort::kNever));
+                }
+}
+
+// With common names the keys agree with the exact compare, so sorting asks
+// it about once per entry; where they disagree (hyphens in word order) the
+// exact sort still needs far fewer compares than sorting from scratch.
+TEST(FileListOrder, PresortLeavesFewExactCompares) {
+    static size_t calls;
+    FileListText<char16_t> counting = kText;
+    counting.natural = [](const char16_t *a, const char16_t *b) {
+        ++calls;
+        return Natural(a, b);
+    };
+    FileListText<char16_t> countingWords = kWordText;
+    countingWords.natural = [](const char16_t *a, const char16_t *b) {
+        ++calls;
+        return WordNatural(a, b);
+    };
+    std::vector<U16> camera;
+    for (int i = 0; i < 4000; ++i) {
+        char text[40];
+        if (i % 3 == 0) {
+            std::snprintf(text, sizeof text, "IMG_%04d.JPG", i / 3 + 1);
+        } else if (i % 3 == 1) {
+            std::snprintf(text, sizeof text, "scan %d page %d.png", i / 3 + 1, i % 40 + 1);
+        } else {
+            std::snprintf(text, sizeof text, "2023-%02d-%02d a.jpg", i / 3 % 12 + 1, i / 36 + 1);
+        }
+        camera.emplace_back(text, text + std::strlen(text));
+    }
+    std::vector<U16> hyphens;
+    for (int i = 0; i < 4000; ++i) hyphens.push_back((i % 2 ? u"trip-" : u"trip ") + U16(1, char16_t('a' + i / 2 % 26)) + U16(1, char16_t('a' + i / 52 % 26)) + U16(1, char16_t('0' + i / 1352)));
+    const struct {
+        const char *name;
+        std::vector<U16> names;
+        const FileListText<char16_t> *text;
+        size_t maxPerEntry;
+    } cases[] = {{"camera", camera, &counting, 1}, {"hyphens", hyphens, &countingWords, 3}};
+    for (const auto &c : cases) {
+        const std::vector<Entry> set = EntriesFor(c.names, 4);
+        std::vector<Entry> files;
+        for (Entry e : set) {
+            e.find.attributes = 0;
+            files.push_back(e);
+        }
+        calls = 0;
+        SortedNames(files, SortOrder{kSortName, false, true}, *c.text, Presort::kAlways);
+        const size_t presorted = calls;
+        calls = 0;
+        SortedNames(files, SortOrder{kSortName, false, true}, *c.text, Presort::kNever);
+        EXPECT_LE(presorted, c.maxPerEntry * files.size() + files.size() / 10) << c.name;
+        EXPECT_LT(presorted * 3, calls) << c.name;
+    }
 }
 
 // ---------------------------------------------------------------- lists
@@ -433,6 +580,42 @@ TEST(FileListEntries, ArraysGrowByDoublingAndKeepTheirItems) {
     for (int i = 0; i < 4; ++i) ASSERT_TRUE(GrowArray_Append(&b, i));
     EXPECT_EQ(b.capacity, 11);
     GrowArray_Free(&b);
+}
+
+// Staged entries land as placing them one by one would: same arrays, same
+// order, same capacities, every field and both names.
+TEST(FileListEntries, StagedEntriesArePlacedAsOneByOne) {
+    std::vector<Entry> set;
+    for (int i = 0; i < 700; ++i) {
+        Entry e = MakeEntry(u"entry " + U16(size_t(i % 250), char16_t('a' + i % 26)), i % 5 == 0 ? kAttrDirectory : 0,
+                            uint64_t(i) << 20, uint32_t(i));
+        if (i % 3 == 0) qvtext::CopyInto(e.find.shortName, kShortNameUnits, u"ENTRY~1.JPG");
+        e.type = i % 7 == 0 ? kFirstArchiveType : e.type;
+        set.push_back(e);
+    }
+    for (bool classify : {true, false}) {
+        ListGuard one, staged;
+        one.list.classify = staged.list.classify = classify ? 1 : 0;
+        ASSERT_TRUE(FileList_ResetArrays(&one.list));
+        ASSERT_TRUE(FileList_ResetArrays(&staged.list));
+        FileStageT<char16_t> stage;
+        for (const Entry &e : set) {
+            ASSERT_TRUE(FileList_Place(&one.list, e));
+            ASSERT_TRUE(FileStage_Add(&stage, e, FileEntry_GoesToFolders(e, classify)));
+        }
+        ASSERT_TRUE(FileList_PlaceStaged(&staged.list, stage));
+        for (auto pick : {&List::folders, &List::files}) {
+            const GrowArray<Entry> &a = one.list.*pick, &b = staged.list.*pick;
+            ASSERT_EQ(a.count, b.count);
+            EXPECT_EQ(a.capacity, b.capacity);
+            for (int32_t i = 0; i < a.count; ++i) {
+                const Entry &x = a.items[i], &y = b.items[i];
+                EXPECT_EQ(U16(x.find.name), U16(y.find.name));
+                EXPECT_EQ(U16(x.find.shortName), U16(y.find.shortName));
+                EXPECT_EQ(0, std::memcmp(&x, &y, offsetof(Entry, find.name))) << i;
+            }
+        }
+    }
 }
 
 // ---------------------------------------------------------------- archives
