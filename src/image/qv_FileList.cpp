@@ -9,6 +9,7 @@
 #include "image/qv_Format.h"
 #include "util/qv_Path.h"
 #include "util/qv_Str.h"
+#include "util/qv_TaskThreads.h"
 #include "util/qv_Text.h"
 
 FileListArchiveLister g_fileListArchiveLister = nullptr;
@@ -38,50 +39,6 @@ size_t FromAnsi(const char *text, size_t bytes, TCHAR *out, size_t capacity) {
 }
 #endif
 
-// The exact sort of a large list asks the system's compare about once per
-// entry; parts of the list are checked on up to four threads at once.
-struct TaskSlot {
-    void (*task)(void *context, size_t index);
-    void *context;
-    size_t index;
-};
-
-DWORD WINAPI RunTask(void *slot) {
-    const TaskSlot &s = *static_cast<TaskSlot *>(slot);
-    s.task(s.context, s.index);
-    return 0;
-}
-
-// Task 0 runs here; a thread that cannot be started runs its task here too.
-void RunOnThreads(size_t count, void (*task)(void *context, size_t index), void *context) {
-    constexpr size_t kMost = 16;
-    TaskSlot slots[kMost];
-    HANDLE threads[kMost];
-    DWORD started = 0;
-    for (size_t k = 1; k < count; ++k) {
-        HANDLE h = nullptr;
-        if (k < kMost) {
-            slots[k] = TaskSlot{task, context, k};
-            h = CreateThread(nullptr, 0, RunTask, &slots[k], 0, nullptr);
-        }
-        if (h != nullptr) {
-            threads[started++] = h;
-        } else {
-            task(context, k);
-        }
-    }
-    task(context, 0);
-    if (started > 0) WaitForMultipleObjects(started, threads, TRUE, INFINITE);
-    for (DWORD i = 0; i < started; ++i) CloseHandle(threads[i]);
-}
-
-SortWorkers MakeWorkers() {
-    SYSTEM_INFO info;
-    GetSystemInfo(&info);
-    const unsigned cpus = info.dwNumberOfProcessors > 0 ? unsigned(info.dwNumberOfProcessors) : 1u;
-    return SortWorkers{cpus < 4 ? cpus : 4, RunOnThreads};
-}
-const SortWorkers kWorkers = MakeWorkers();
 
 const FileListText<TCHAR> kSystemText{
     Str_CompareNatural, Caseless, Cased, Lower, Path_CompareForSort,
@@ -90,7 +47,9 @@ const FileListText<TCHAR> kSystemText{
 #else
     FromAnsi,
 #endif
-    &kWorkers,
+    // The exact sort of a large list asks the system's compare about once
+    // per entry; parts of the list are checked on up to four threads.
+    Tasks_SystemRunner(),
 };
 
 // Classification asks the format registry, whose answer depends only on the

@@ -22,7 +22,9 @@
 #include "other/qv_Title.h"
 #include "other/qv_WndUtil.h"
 #include "resource.h"
+#include "image/resample/qv_Resample.h"
 #include "util/qv_SysVersion.h"
+#include "util/qv_TaskThreads.h"
 
 namespace {
 
@@ -204,6 +206,8 @@ struct RecordConstructor {
 // ---------------------------------------------------------------- lifetime
 
 void ImgData_Construct() {
+    // Display copies of large photos are made on several threads.
+    g_resampleTasks = Tasks_SystemRunner();
     DibHolder_Free(g_imgData.image);
     DibHolder_Free(g_imgData.display);
     g_imgData.state = 0;

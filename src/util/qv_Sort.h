@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "util/qv_Tasks.h"
+
 namespace qvsort {
 
 // How many leading positions t = 0, 1, ... of a range of `length` satisfy
@@ -126,13 +128,9 @@ uint32_t *SortRange(uint32_t *src, uint32_t *dst, size_t lo, size_t hi, Less &le
 
 }  // namespace qvsort
 
-// Runs tasks 0..count-1, on other threads where it can; returns when all
-// are done. Set by a caller whose compare may be called from several threads
-// at once; null: all on the calling thread.
-struct SortWorkers {
-    unsigned threads;  // how many tasks are worth making
-    void (*run)(size_t count, void (*task)(void *context, size_t index), void *context);
-};
+// Parts of a long sort may run on several threads at once; set by a caller
+// whose compare may be called from several threads at once.
+using SortWorkers = TaskRunner;
 
 // Sorts indices[0..count) by less(a, b) (a strict "comes before"); stable.
 // Adaptive: input that is already in order, or nearly, costs about one

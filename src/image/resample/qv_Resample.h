@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "util/qv_Tasks.h"
+
 // Row r of a side is at bits + r * stride; row 0 is the bottom row of the
 // picture. A top-down picture (negative biHeight) is described by a pointer
 // to its last memory row and a negative stride, so every method sees the same
@@ -71,6 +73,10 @@ uint32_t Resample_Lcm(uint32_t a, uint32_t b);
 
 // Fills the destination with colour 0x00RRGGBB.
 void Resample_FillColour(uint8_t *dstBits, int32_t dstWidth, int32_t dstHeight, int32_t dstStride, uint32_t colour);
+
+// Runner for the methods that cut their work into bands of destination rows
+// (the result is the same byte for byte); null: one thread.
+extern const TaskRunner *g_resampleTasks;
 
 // Area average on the least-common-multiple grid (reduction on both axes).
 int Resample_AreaAverage(ResampleRequest *request);

@@ -12,6 +12,8 @@
 #include "image/resample/qv_ResampleWork.h"
 #include "util/qv_MathUtil.h"
 
+const TaskRunner *g_resampleTasks = nullptr;
+
 namespace {
 
 // Largest units per destination pixel (and product of both axes) for which
@@ -80,6 +82,58 @@ void AreaRowSums(const uint8_t *row, const AreaAxis &axis, uint32_t dstWidth, bo
     }
 }
 
+// What every band of destination rows shares.
+struct AreaJob {
+    const ResampleRequest *r;
+    const AreaAxis *across;
+    const AreaAxis *down;
+    uint32_t p;        // units of one destination pixel on both axes; 0: divided per axis
+    uint32_t divisor;
+    uint32_t bands;
+    ResampleBuffer *buffers;  // two per band: row sums and the accumulator
+};
+
+void AreaBand(void *context, size_t band) {
+    const AreaJob &job = *static_cast<const AreaJob *>(context);
+    const ResampleRequest *r = job.r;
+    const uint32_t dw = static_cast<uint32_t>(r->dstWidth), dh = static_cast<uint32_t>(r->dstHeight);
+    const uint32_t from = static_cast<uint32_t>(uint64_t{dh} * band / job.bands);
+    const uint32_t to = static_cast<uint32_t>(uint64_t{dh} * (band + 1) / job.bands);
+    uint32_t *sums = job.buffers[2 * band].as<uint32_t>();
+    uint32_t *acc = job.buffers[2 * band + 1].as<uint32_t>();
+    const uint32_t *first = job.down->first.as<uint32_t>();
+    const uint32_t *source = job.down->source.as<uint32_t>();
+    const uint32_t *units = job.down->units.as<uint32_t>();
+    const size_t values = 3 * static_cast<size_t>(dw);
+    const uint32_t half = job.divisor / 2;
+    int64_t summedRow = -1;
+    for (uint32_t i = from; i < to; ++i) {
+        std::memset(acc, 0, values * 4);
+        for (uint32_t e = first[i]; e < first[i + 1]; ++e) {
+            if (static_cast<int64_t>(source[e]) != summedRow) {
+                summedRow = source[e];
+                AreaRowSums(Resample_Row(r->srcBits, r->srcStride, summedRow), *job.across, dw, job.p == 0, sums);
+            }
+            const uint32_t u = units[e];
+            for (size_t k = 0; k < values; ++k) acc[k] += sums[k] * u;
+        }
+        uint8_t *out = Resample_Row(r->dstBits, r->dstStride, i);
+        for (size_t k = 0; k < values; ++k) out[k] = static_cast<uint8_t>((acc[k] + half) / job.divisor);
+    }
+}
+
+// Bands worth a thread: large pictures only, at least 32 rows each.
+uint32_t AreaBands(const ResampleRequest *r) {
+    constexpr uint32_t kMostBands = 16;
+    const TaskRunner *tasks = g_resampleTasks;
+    if (tasks == nullptr || tasks->run == nullptr || tasks->threads < 2) return 1;
+    if (int64_t{r->srcWidth} * r->srcHeight < (int64_t{1} << 20)) return 1;
+    uint32_t bands = tasks->threads < kMostBands ? tasks->threads : kMostBands;
+    const uint32_t byRows = static_cast<uint32_t>(r->dstHeight) / 32;
+    if (byRows < bands) bands = byRows;
+    return bands < 1 ? 1 : bands;
+}
+
 // Averages the source, read as repeated kx times across and ky times down,
 // into the destination; the repeated size is at least the destination's on
 // both axes. 1 done, 0 when the grid is beyond the limits or memory is short
@@ -97,32 +151,18 @@ int AreaAverageRepeated(const ResampleRequest *r, uint32_t kx, uint32_t ky) {
     const uint32_t p = Math_MulLimit(bx, by, kAreaLimit);
 
     AreaAxis across, down;
-    ResampleBuffer sumsBuffer, accBuffer;
-    if (!across.Build(sw, dw, kx, lx) || !down.Build(sh, dh, ky, ly) ||
-        sumsBuffer.Alloc(12 * uint64_t{dw}) == nullptr || accBuffer.Alloc(12 * uint64_t{dw}) == nullptr)
-        return 0;
-    uint32_t *sums = sumsBuffer.as<uint32_t>();
-    uint32_t *acc = accBuffer.as<uint32_t>();
-    const uint32_t *first = down.first.as<uint32_t>();
-    const uint32_t *source = down.source.as<uint32_t>();
-    const uint32_t *units = down.units.as<uint32_t>();
-    const size_t values = 3 * static_cast<size_t>(dw);
+    if (!across.Build(sw, dw, kx, lx) || !down.Build(sh, dh, ky, ly)) return 0;
+    const uint32_t bands = AreaBands(r);
+    ResampleBuffer buffers[2 * 16];
+    for (uint32_t b = 0; b < 2 * bands; ++b)
+        if (buffers[b].Alloc(12 * uint64_t{dw}) == nullptr) return 0;
     // With P = 0 the two axes are divided one after the other so that no sum
     // passes 32 bits.
-    const uint32_t divisor = p != 0 ? p : by, half = divisor / 2;
-    int64_t summedRow = -1;
-    for (uint32_t i = 0; i < dh; ++i) {
-        std::memset(acc, 0, values * 4);
-        for (uint32_t e = first[i]; e < first[i + 1]; ++e) {
-            if (static_cast<int64_t>(source[e]) != summedRow) {
-                summedRow = source[e];
-                AreaRowSums(Resample_Row(r->srcBits, r->srcStride, summedRow), across, dw, p == 0, sums);
-            }
-            const uint32_t u = units[e];
-            for (size_t k = 0; k < values; ++k) acc[k] += sums[k] * u;
-        }
-        uint8_t *out = Resample_Row(r->dstBits, r->dstStride, i);
-        for (size_t k = 0; k < values; ++k) out[k] = static_cast<uint8_t>((acc[k] + half) / divisor);
+    AreaJob job{r, &across, &down, p, p != 0 ? p : by, bands, buffers};
+    if (bands > 1) {
+        g_resampleTasks->run(bands, AreaBand, &job);
+    } else {
+        AreaBand(&job, 0);
     }
     return 1;
 }

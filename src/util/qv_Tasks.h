@@ -1,0 +1,12 @@
+// Independent tasks that may run on several threads at once. Portable code
+// takes a runner from the program (null: everything on the calling thread),
+// so the thread creation stays with the system code.
+#pragma once
+
+#include <cstddef>
+
+struct TaskRunner {
+    unsigned threads;  // how many tasks are worth making
+    // Runs task(context, 0..count-1) and returns when all are done.
+    void (*run)(size_t count, void (*task)(void *context, size_t index), void *context);
+};
