@@ -61,9 +61,18 @@ protected:
         STARTUPINFO si{};
         si.cb = sizeof si;
         Child c;
-        if (!CreateProcess(nullptr, buffer.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                           directory.c_str(), &si, &c.info)) {
-            ADD_FAILURE() << "the child program did not start";
+        // Under a loaded Wine a process start now and then fails at once;
+        // a few tries tell that from a child that cannot start.
+        bool started = false;
+        DWORD error = 0;
+        for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+            if (attempt > 0) Sleep(500);
+            started = CreateProcess(nullptr, buffer.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                                    directory.c_str(), &si, &c.info) != 0;
+            if (!started) error = GetLastError();
+        }
+        if (!started) {
+            ADD_FAILURE() << "the child program did not start (error " << error << ")";
             return size_t(-1);
         }
         c.running = true;
