@@ -8,32 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "common/arg_block.h"
 #include "image/qv_DropListCore.h"
 
 namespace {
 
 using U16 = std::u16string;
 
-// Arguments one after another in one exact-size heap block (so reading past
-// it is an ASan error), with argv pointers into it.
-struct ArgBlock {
-    std::vector<char16_t> buffer;
-    std::vector<const char16_t *> argv;
-    explicit ArgBlock(const std::vector<U16> &list) {
-        for (const auto &a : list) {
-            buffer.insert(buffer.end(), a.begin(), a.end());
-            buffer.push_back(0);
-        }
-        buffer.shrink_to_fit();
-        size_t at = 0;
-        for (const auto &a : list) {
-            argv.push_back(buffer.data() + at);
-            at += a.size() + 1;
-        }
-    }
-    int32_t argc() const { return int32_t(argv.size()); }
-    uint64_t bytes() const { return buffer.size() * sizeof(char16_t); }
-};
+using ArgBlock = ArgBlockT<char16_t>;
 
 struct Received {
     int filled = 0;

@@ -6,30 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "common/arg_block.h"
 #include "other/qv_HandOverBlock.h"
 
 namespace {
 
 using U16 = std::u16string;
 
-struct Args {
-    std::vector<char16_t> buffer;
-    std::vector<const char16_t *> argv;
-    explicit Args(const std::vector<U16> &list) {
-        for (const auto &a : list) {
-            buffer.insert(buffer.end(), a.begin(), a.end());
-            buffer.push_back(0);
-        }
-        size_t at = 0;
-        for (const auto &a : list) {
-            argv.push_back(buffer.data() + at);
-            at += a.size() + 1;
-        }
-        argv.push_back(nullptr);
-    }
-    int argc() const { return int(argv.size()) - 1; }
-    size_t bytes() const { return buffer.size() * 2; }
-};
+using Args = ArgBlockT<char16_t>;
 
 struct Decoded {
     U16 dir;

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/arg_block.h"
 #include "image/qv_DropList.h"
 #include "image/qv_FileList.h"
 #include "image/qv_Format.h"
@@ -295,24 +296,7 @@ TEST_F(Open, RefreshKeepsTheCurrentFileOrMarksItGone) {
     g_imgData.fileName = nullptr;
 }
 
-// Arguments one after another, as the command line and the hand-over
-// block hold them.
-struct ArgBlock {
-    std::vector<TCHAR> buffer;
-    std::vector<const TCHAR *> argv;
-    explicit ArgBlock(const std::vector<tstring> &list) {
-        for (const auto &a : list) {
-            buffer.insert(buffer.end(), a.begin(), a.end());
-            buffer.push_back(0);
-        }
-        size_t at = 0;
-        for (const auto &a : list) {
-            argv.push_back(buffer.data() + at);
-            at += a.size() + 1;
-        }
-    }
-    size_t bytes() const { return buffer.size() * sizeof(TCHAR); }
-};
+using ArgBlock = ArgBlockT<TCHAR>;
 
 std::vector<tstring> PendingItems() {
     std::vector<tstring> items;
