@@ -136,6 +136,16 @@ void PixelFetch_Row24(const PixelSource *source, const uint8_t *row, int64_t fir
         std::memcpy(out, row + 3 * firstColumn, static_cast<size_t>(3 * width));
         return;
     }
+    if (source->bitsPerPixel == 8) {  // photos in grey come as 8-bit palettes: no call per pixel
+        const uint8_t *in = row + firstColumn;
+        for (int64_t x = 0; x < width; ++x, out += 3) {
+            const uint32_t c = source->palette[in[x]];
+            out[0] = static_cast<uint8_t>(c);
+            out[1] = static_cast<uint8_t>(c >> 8);
+            out[2] = static_cast<uint8_t>(c >> 16);
+        }
+        return;
+    }
     const PixelFetch fetch = PixelFetch_ForDepth(source);
     for (int64_t x = 0; x < width; ++x, out += 3) {
         const uint32_t c = fetch(row, firstColumn + x, source);
