@@ -40,13 +40,6 @@ size_t FromAnsi(const char *text, size_t bytes, TCHAR *out, size_t capacity) {
 #endif
 
 
-// More parts than four only lengthen the final merges on one thread.
-TaskRunner SortRunner() {
-    const TaskRunner *all = Tasks_SystemRunner();
-    return TaskRunner{all->threads < 4 ? all->threads : 4, all->run};
-}
-const TaskRunner kSortRunner = SortRunner();
-
 const FileListText<TCHAR> kSystemText{
     Str_CompareNatural, Caseless, Cased, Lower, Path_CompareForSort,
 #if defined(QV_ANSI)
@@ -56,7 +49,7 @@ const FileListText<TCHAR> kSystemText{
 #endif
     // The exact sort of a large list asks the system's compare about once
     // per entry; parts of the list are checked on up to four threads.
-    &kSortRunner,
+    Tasks_SystemRunner(),
 };
 
 // Classification asks the format registry, whose answer depends only on the

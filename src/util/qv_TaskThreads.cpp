@@ -43,7 +43,7 @@ TaskRunner MakeRunner() {
     SYSTEM_INFO info;
     GetSystemInfo(&info);
     const unsigned cpus = info.dwNumberOfProcessors > 0 ? unsigned(info.dwNumberOfProcessors) : 1u;
-    return TaskRunner{cpus < 8 ? cpus : 8, RunOnThreads};
+    return TaskRunner{cpus < 4 ? cpus : 4, RunOnThreads};
 }
 
 }  // namespace

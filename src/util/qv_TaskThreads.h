@@ -1,4 +1,4 @@
-// The program's task runner: up to eight system threads.
+// The program's task runner: up to four system threads.
 #pragma once
 
 #include "util/qv_Tasks.h"
