@@ -7,22 +7,11 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "bench_support.h"
 #include "image/qv_FileList.h"
 #include "image/qv_Format.h"
 #include "util/qv_Str.h"
 #include "util/qv_Text.h"
-
-namespace {
-
-double Now() {
-    static LARGE_INTEGER frequency{};
-    if (frequency.QuadPart == 0) QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) * 1000.0 / double(frequency.QuadPart);
-}
-
-}  // namespace
 
 int main(int argc, char **argv) {
     if (argc < 2) {
@@ -30,11 +19,7 @@ int main(int argc, char **argv) {
         return 2;
     }
     TCHAR folder[kPathChars];
-#if defined(QV_ANSI)
-    lstrcpyn(folder, argv[1], kPathChars);
-#else
-    if (MultiByteToWideChar(CP_ACP, 0, argv[1], -1, folder, kPathChars) == 0) return 2;
-#endif
+    if (!Bench_FolderArgument(argv[1], folder)) return 2;
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 5;
     Str_InitLogicalCompare();
     Format_RegisterBuiltins();
@@ -49,23 +34,23 @@ int main(int argc, char **argv) {
     for (int r = 0; r < rounds; ++r) {
         // Whole job: list and sort in one scan.
         FileList list;
-        const double t0 = Now();
+        const double t0 = Bench_NowMs();
         if (!FileList_SetPath(&list, folder, 0, 1) || FileList_Scan(&list, natural, nullptr, &seed) != 1) {
             std::fprintf(stderr, "listing failed\n");
             return 1;
         }
-        const double t1 = Now();
+        const double t1 = Bench_NowMs();
         files = list.files.count;
         images = list.imageCount;
         FileList_Free(&list);
         // The two halves apart.
         FileList parts;
-        const double t2 = Now();
+        const double t2 = Bench_NowMs();
         FileList_SetPath(&parts, folder, 0, 1);
         FileList_Scan(&parts, unsorted, nullptr, &seed);
-        const double t3 = Now();
+        const double t3 = Bench_NowMs();
         FileList_SortWith(1, &parts, natural, &seed);
-        const double t4 = Now();
+        const double t4 = Bench_NowMs();
         FileList_Free(&parts);
         if (t1 - t0 < best) best = t1 - t0;
         if (t3 - t2 < bestList) bestList = t3 - t2;
@@ -78,7 +63,7 @@ int main(int argc, char **argv) {
         lstrcpyn(pattern, folder, kPathChars);
         lstrcat(pattern, TEXT("\\*"));
         WIN32_FIND_DATA fd;
-        const double t0 = Now();
+        const double t0 = Bench_NowMs();
         HANDLE h = FindFirstFileEx(pattern, FindExInfoStandard, &fd, FindExSearchNameMatch, nullptr,
                                    FIND_FIRST_EX_LARGE_FETCH);
         int n = 0;
@@ -87,7 +72,7 @@ int main(int argc, char **argv) {
             while (FindNextFile(h, &fd));
             FindClose(h);
         }
-        const double t1 = Now();
+        const double t1 = Bench_NowMs();
         if (t1 - t0 < bestRaw) bestRaw = t1 - t0;
     }
     // The natural sort in its steps, on the unsorted list of the last round:
@@ -109,17 +94,17 @@ int main(int argc, char **argv) {
         uint32_t *indices = static_cast<uint32_t *>(std::malloc(n * sizeof(uint32_t)));
         if (indices == nullptr) return 1;
         for (size_t i = 0; i < n; ++i) indices[i] = uint32_t(i);
-        const double t0 = Now();
+        const double t0 = Bench_NowMs();
         FileList_Presort(list.files.items, n, order, counting, indices);
-        const double t1 = Now();
+        const double t1 = Bench_NowMs();
         const long rankCalls = calls;
         calls = 0;
         Util_SortIndices(indices, n, [&](uint32_t x, uint32_t y) {
             return FileList_CompareEntries(list.files.items[x], list.files.items[y], order, counting) < 0;
         });
-        const double t2 = Now();
+        const double t2 = Bench_NowMs();
         Util_ApplyPermutation(list.files.items, indices, n);
-        const double t3 = Now();
+        const double t3 = Bench_NowMs();
         std::printf("sort steps: presort %.1f ms (%ld compares ranking units), exact sort on one thread %.1f ms (%ld compares), "
                     "moving entries %.1f ms\n",
                     t1 - t0, rankCalls, t2 - t1, calls, t3 - t2);

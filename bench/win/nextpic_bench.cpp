@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "bench_support.h"
 #include "image/qv_DibcoreLoad.h"
 #include "image/qv_FileList.h"
 #include "image/qv_Format.h"
@@ -26,14 +27,6 @@
 #include "util/qv_Text.h"
 
 namespace {
-
-double Now() {
-    static LARGE_INTEGER frequency{};
-    if (frequency.QuadPart == 0) QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) * 1000.0 / double(frequency.QuadPart);
-}
 
 void Pump() {
     MSG m;
@@ -53,28 +46,28 @@ double DecodeMs(const TCHAR *path, int32_t loaderId) {
     LoadOptions options;
     ImgData_FillLoadOptions(&options);
     LoadedImage record;
-    const double t0 = Now();
+    const double t0 = Bench_NowMs();
     const int failed = ImgLoad_FromSource(&record, path, nullptr, nullptr, 0, loaderId, 0, 0, options);
-    const double t1 = Now();
+    const double t1 = Bench_NowMs();
     ImgLoad_FreeAll(&record);
     return failed ? -1 : t1 - t0;
 }
 
 // The next-picture command, until the view is painted.
 double NextMs() {
-    const double t0 = Now();
+    const double t0 = Bench_NowMs();
     SendMessage(g_process.frameWindow, WM_COMMAND, 40062, 0);
     UpdateWindow(g_process.frameWindow);
     if (g_process.viewWindow != nullptr) UpdateWindow(g_process.viewWindow);
     GdiFlush();
-    return Now() - t0;
+    return Bench_NowMs() - t0;
 }
 
 // The display copy alone: the zoom recomputed in its mode, copy remade.
 double DisplayCopyMs() {
-    const double t0 = Now();
+    const double t0 = Bench_NowMs();
     ImgData_ApplyZoomMode(kZoomReqRecompute, 0);
-    return Now() - t0;
+    return Bench_NowMs() - t0;
 }
 
 }  // namespace
@@ -85,11 +78,7 @@ int main(int argc, char **argv) {
         return 2;
     }
     TCHAR folder[kPathChars];
-#if defined(QV_ANSI)
-    lstrcpyn(folder, argv[1], kPathChars);
-#else
-    if (MultiByteToWideChar(CP_ACP, 0, argv[1], -1, folder, kPathChars) == 0) return 2;
-#endif
+    if (!Bench_FolderArgument(argv[1], folder)) return 2;
     const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 2;
 
     TCHAR programFolder[kPathChars];

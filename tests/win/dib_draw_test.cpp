@@ -12,6 +12,7 @@
 
 #include "image/qv_DibCore.h"
 #include "image/qv_DibDraw.h"
+#include "support/view_fixture.h"
 
 namespace {
 
@@ -77,39 +78,6 @@ int FakeCaps(HDC dc) { return g_caps ? g_caps : GetDeviceCaps(dc, RASTERCAPS); }
 bool FakeWin9x() { return g_win9x; }
 int32_t FakeWide() { return g_wideLimit; }
 
-struct Surface {
-    HDC dc = nullptr;
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ old = nullptr;
-    uint8_t *bits = nullptr;
-    Surface() {
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = kOutW;
-        bi.bmiHeader.biHeight = -kOutH;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 24;
-        void *p = nullptr;
-        dc = CreateCompatibleDC(nullptr);
-        bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &p, nullptr, 0);
-        bits = static_cast<uint8_t *>(p);
-        if (bitmap) old = SelectObject(dc, bitmap);
-    }
-    ~Surface() {
-        if (old) SelectObject(dc, old);
-        if (bitmap) DeleteObject(bitmap);
-        if (dc) DeleteDC(dc);
-    }
-    uint32_t Stride() const { return Dib_RowStride(24, kOutW); }
-    void Fill() {
-        GdiFlush();
-        for (int32_t y = 0; y < kOutH; ++y) std::memset(bits + y * Stride(), 0x7F, kOutW * 3);
-    }
-    uint32_t At(int32_t x, int32_t y) const {
-        const uint8_t *p = bits + y * Stride() + x * 3;
-        return uint32_t(p[2]) | uint32_t(p[1]) << 8 | uint32_t(p[0]) << 16;
-    }
-};
 
 struct Case {
     const char *name;
@@ -144,7 +112,7 @@ const Case kCases[] = {
 };
 
 TEST(DibDraw, EveryPathGivesTheReferencePixels) {
-    Surface out;
+    PaintSurface out(kOutW, kOutH);
     ASSERT_NE(out.bits, nullptr);
     g_drawSeams = DrawSeams{FakeCaps, FakeWin9x, FakeWide};
     for (int depth : {8, 24})
@@ -154,7 +122,7 @@ TEST(DibDraw, EveryPathGivesTheReferencePixels) {
                 g_caps = c.caps;
                 g_win9x = c.win9x;
                 g_wideLimit = c.wideLimit;
-                out.Fill();
+                out.Fill(RGB(0x7F, 0x7F, 0x7F));
                 ASSERT_TRUE(Dib_DrawEx(out.dc, c.dx, c.dy, c.dw, c.dh, c.sx, c.sy, c.sw, c.sh, src.bits.data(),
                                        src.header.data(), c.flags))
                     << c.name;
@@ -180,9 +148,9 @@ TEST(DibDraw, EveryPathGivesTheReferencePixels) {
 }
 
 TEST(DibDraw, NothingToDrawAndBadArguments) {
-    Surface out;
+    PaintSurface out(kOutW, kOutH);
     const Source src = MakeSource(24, false);
-    out.Fill();
+    out.Fill(RGB(0x7F, 0x7F, 0x7F));
     EXPECT_EQ(Dib_DrawEx(out.dc, 0, 0, 0, 5, 0, 0, kW, kH, src.bits.data(), src.header.data(), 0), 1);
     EXPECT_EQ(Dib_DrawEx(out.dc, 0, 0, kW, kH, kW, 0, kW, kH, src.bits.data(), src.header.data(), 0), 0);
     EXPECT_EQ(Dib_DrawEx(nullptr, 0, 0, kW, kH, 0, 0, kW, kH, src.bits.data(), src.header.data(), 0), 0);
