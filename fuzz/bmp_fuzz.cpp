@@ -15,11 +15,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     Picture *p = nullptr;
     if (BmpDecode(data, size, &p) == 0) {
         PictureOwner owner(p);
-        ByteBuffer out;
-        BmpEncode(*p, &out);
-        // Whatever a file decodes to must survive the operations that read
-        // every pixel; small pictures only, a few bytes can claim millions of
-        // pixels and each run must stay quick.
+        // Whatever a file decodes to must survive being written back and the
+        // operations that read every pixel; a few bytes can claim hundreds of
+        // megabytes of pixels, so only pictures small enough to keep each run
+        // quick and within the memory limit go on.
+        if (p->blockSize <= (size_t{64} << 20)) {
+            ByteBuffer out;
+            BmpEncode(*p, &out);
+        }
         const int64_t h = p->data.header->biHeight;
         if (int64_t{p->data.header->biWidth} * (h < 0 ? -h : h) <= 65536) {
             PictureOwner flat(DibTo24(*p));

@@ -20,11 +20,12 @@ public:
     bool Reserve(size_t more) {
         if (failed_) return false;
         if (more <= capacity_ - size_) return true;
-        size_t want = capacity_ ? capacity_ : 4096;
-        while (want - size_ < more) {
-            if (want > (SIZE_MAX >> 1)) return Fail();
-            want *= 2;
-        }
+        if (more > SIZE_MAX - size_) return Fail();
+        // Doubles for many small appends; one large request (a whole
+        // picture's rows) gets what it asks, not the next power of two.
+        const size_t need = size_ + more;
+        size_t want = capacity_ == 0 ? 4096 : capacity_ > (SIZE_MAX >> 1) ? need : capacity_ * 2;
+        if (want < need) want = need;
         auto *p = static_cast<uint8_t *>(std::realloc(data_, want));
         if (p == nullptr) return Fail();
         data_ = p;
