@@ -7,6 +7,7 @@
 
 #include "image/qv_FileListStage.h"
 #include "image/qv_Format.h"
+#include "util/qv_FolderRead.h"
 #include "util/qv_Path.h"
 #include "util/qv_Str.h"
 #include "util/qv_TaskThreads.h"
@@ -92,16 +93,6 @@ int32_t LoaderFor(const TCHAR *name) {
     return id;
 }
 
-struct FindGuard {
-    HANDLE handle = INVALID_HANDLE_VALUE;
-    FindGuard() = default;
-    FindGuard(const FindGuard &) = delete;
-    FindGuard &operator=(const FindGuard &) = delete;
-    ~FindGuard() {
-        if (handle != INVALID_HANDLE_VALUE) FindClose(handle);
-    }
-};
-
 struct HandleGuard {
     HANDLE handle = INVALID_HANDLE_VALUE;
     HandleGuard() = default;
@@ -114,21 +105,28 @@ struct HandleGuard {
 
 FileTime32 Time32(const FILETIME &t) { return FileTime32{t.dwLowDateTime, t.dwHighDateTime}; }
 
-void EntryFromFind(const WIN32_FIND_DATA &fd, FileListEntry *e) {
+// Names longer than an entry holds are cut; the system never gives one.
+void CopyName(const TCHAR *name, size_t units, TCHAR *out, size_t capacity) {
+    if (units >= capacity) units = capacity - 1;
+    std::memcpy(out, name, units * sizeof(TCHAR));
+    out[units] = 0;
+}
+
+void EntryFromItem(const FolderItem &item, FileListEntry *e) {
     e->folderId = 0;
     e->type = kTypeNotListed;
     e->imageOrdinal = -1;
     e->folderOrder = -1;
     e->shuffleKey = 0;
     e->member = nullptr;
-    e->find.attributes = fd.dwFileAttributes;
-    e->find.created = Time32(fd.ftCreationTime);
-    e->find.accessed = Time32(fd.ftLastAccessTime);
-    e->find.written = Time32(fd.ftLastWriteTime);
-    e->find.sizeHigh = fd.nFileSizeHigh;
-    e->find.sizeLow = fd.nFileSizeLow;
-    qvtext::CopyInto(e->find.name, kFileNameUnits, fd.cFileName);
-    qvtext::CopyInto(e->find.shortName, kShortNameUnits, fd.cAlternateFileName);
+    e->find.attributes = item.attributes;
+    e->find.created = Time32(item.created);
+    e->find.accessed = Time32(item.accessed);
+    e->find.written = Time32(item.written);
+    e->find.sizeHigh = item.sizeHigh;
+    e->find.sizeLow = item.sizeLow;
+    CopyName(item.name, item.nameUnits, e->find.name, kFileNameUnits);
+    CopyName(item.shortName, item.shortUnits, e->find.shortName, kShortNameUnits);
     FileEntry_SetHashes(e, kSystemText);
 }
 
@@ -136,32 +134,27 @@ void Classify(const FileList &list, const FileListSettings &settings, FileListEn
     if (list.classify) e->type = FileEntry_Classify(e->find, settings.filter, LoaderFor);
 }
 
+bool IsDotItem(const FolderItem &item) {
+    return item.name[0] == TEXT('.') && (item.nameUnits == 1 || (item.nameUnits == 2 && item.name[1] == TEXT('.')));
+}
+
 // Enumerates the folder; an entry that cannot be stored ends the listing
 // with what was read.
 int EnumerateFolder(FileList *list, const FileListSettings &settings) {
-    TCHAR pattern[kPathChars + 4];
     if (qvtext::Length(list->folder) + 3 > size_t(kPathChars + 3)) return 0;
-    qvtext::CopyInto(pattern, kPathChars + 4, list->folder);
-    if (qvtext::Append<TCHAR>(kPathChars + 4, pattern, TEXT("*"), false) == nullptr) return 0;
-    WIN32_FIND_DATA fd;
-    FindGuard find;
-    // Larger reads per system call; systems before Windows 7 refuse the flag.
-    // The standard level keeps the 8.3 names that lookups use.
-    find.handle = FindFirstFileEx(pattern, FindExInfoStandard, &fd, FindExSearchNameMatch, nullptr,
-                                  FIND_FIRST_EX_LARGE_FETCH);
-    if (find.handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)
-        find.handle = FindFirstFile(pattern, &fd);
-    if (find.handle == INVALID_HANDLE_VALUE) return 0;
+    FolderReader reader;
+    if (!FolderRead_Open(&reader, list->folder)) return 0;
     // Entries are staged compactly and placed once the folder is read.
     FileStageT<TCHAR> stage;
     FileListEntry entry;
-    do {
+    FolderItem item;
+    while (FolderRead_Next(&reader, &item)) {
         // "." and ".." may come anywhere in the enumeration.
-        if (FileEntry_IsDotName(fd.cFileName)) continue;
-        EntryFromFind(fd, &entry);
+        if (item.nameUnits == 0 || IsDotItem(item)) continue;
+        EntryFromItem(item, &entry);
         Classify(*list, settings, &entry);
         if (!FileStage_Add(&stage, entry, FileEntry_GoesToFolders(entry, list->classify != 0))) break;
-    } while (FindNextFile(find.handle, &fd));
+    }
     FileList_PlaceStaged(list, stage);
     return 1;
 }
@@ -228,15 +221,17 @@ int FileEntry_FromPath(const FileList &list, const TCHAR *name, FileListEntry *o
     if (file.handle == INVALID_HANDLE_VALUE) return 0;
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(file.handle, &info)) return 0;
-    WIN32_FIND_DATA fd{};
-    fd.dwFileAttributes = attributes;
-    fd.ftCreationTime = info.ftCreationTime;
-    fd.ftLastAccessTime = info.ftLastAccessTime;
-    fd.ftLastWriteTime = info.ftLastWriteTime;
-    fd.nFileSizeHigh = info.nFileSizeHigh;
-    fd.nFileSizeLow = info.nFileSizeLow;
-    qvtext::CopyInto(fd.cFileName, MAX_PATH, name);
-    EntryFromFind(fd, out);
+    FolderItem item;
+    item.attributes = attributes;
+    item.created = info.ftCreationTime;
+    item.accessed = info.ftLastAccessTime;
+    item.written = info.ftLastWriteTime;
+    item.sizeHigh = info.nFileSizeHigh;
+    item.sizeLow = info.nFileSizeLow;
+    item.name = name;
+    item.nameUnits = qvtext::Length(name);
+    item.shortName = TEXT("");
+    EntryFromItem(item, out);
     return 1;
 }
 
