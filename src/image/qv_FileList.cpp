@@ -155,7 +155,7 @@ int EnumerateFolder(FileList *list, const FileListSettings &settings) {
         Classify(*list, settings, &entry);
         if (!FileStage_Add(&stage, entry, FileEntry_GoesToFolders(entry, list->classify != 0))) break;
     }
-    FileList_PlaceStaged(list, stage);
+    FileList_PlaceStaged(list, stage, Tasks_SystemRunner());
     return 1;
 }
 

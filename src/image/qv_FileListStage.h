@@ -2,7 +2,9 @@
 // and the two names at their own length, about a tenth of an entry. The
 // large entries are then written once, into arrays grown at once to their
 // final size, instead of being copied at every doubling of an array that
-// holds a hundred thousand of them.
+// holds a hundred thousand of them. Every so many entries the stage marks
+// where a run of records starts, so that the runs can be written out on
+// several threads (writing tens of megabytes of fresh memory is slow on one).
 #pragma once
 
 #include <algorithm>
@@ -12,6 +14,15 @@
 #include <cstring>
 
 #include "image/qv_FileListCore.h"
+#include "util/qv_Tasks.h"
+
+// Where a run of staged records starts: its byte offset, the index of its
+// first entry and how many entries before it go to the folders.
+struct FileStageMark {
+    size_t offset;
+    int32_t index;
+    int32_t foldersBefore;
+};
 
 template <class Ch>
 struct FileStageT {
@@ -20,11 +31,19 @@ struct FileStageT {
     size_t capacity = 0;
     int32_t count = 0;
     int32_t toFolders = 0;
+    int32_t run = 4096;  // entries between marks
+    FileStageMark *marks = nullptr;
+    size_t markCount = 0;
+    size_t markCapacity = 0;
+    bool marksLost = false;  // a mark could not be stored: place on one thread
 
     FileStageT() = default;
     FileStageT(const FileStageT &) = delete;
     FileStageT &operator=(const FileStageT &) = delete;
-    ~FileStageT() { std::free(bytes); }
+    ~FileStageT() {
+        std::free(bytes);
+        std::free(marks);
+    }
 };
 
 // One staged entry: the entry's fields before the names, where it goes, the
@@ -62,6 +81,21 @@ bool FileStage_Add(FileStageT<Ch> *stage, const FileListEntryT<Ch> &e, bool toFo
         stage->bytes = grown;
         stage->capacity = want;
     }
+    if (stage->run > 0 && stage->count % stage->run == 0 && !stage->marksLost) {
+        if (stage->markCount == stage->markCapacity) {
+            const size_t want = stage->markCapacity > 0 ? 2 * stage->markCapacity : 64;
+            auto *grown = static_cast<FileStageMark *>(std::realloc(stage->marks, want * sizeof(FileStageMark)));
+            if (grown != nullptr) {
+                stage->marks = grown;
+                stage->markCapacity = want;
+            }
+        }
+        if (stage->markCount < stage->markCapacity) {
+            stage->marks[stage->markCount++] = FileStageMark{stage->used, stage->count, stage->toFolders};
+        } else {
+            stage->marksLost = true;
+        }
+    }
     uint8_t *p = stage->bytes + stage->used;
     std::memcpy(p, &e, FileStage_HeadBytes<Ch>());
     p += FileStage_HeadBytes<Ch>();
@@ -80,9 +114,8 @@ bool FileStage_Add(FileStageT<Ch> *stage, const FileListEntryT<Ch> &e, bool toFo
 // Walks the staged entries in order: visit(sizes, head, name units, short
 // units) for each; false from visit stops the walk (false returned).
 template <class Ch, class Visit>
-bool FileStage_Walk(const FileStageT<Ch> &stage, Visit visit) {
-    size_t at = 0;
-    for (int32_t i = 0; i < stage.count; ++i) {
+bool FileStage_WalkRange(const FileStageT<Ch> &stage, size_t at, int32_t first, int32_t end, Visit visit) {
+    for (int32_t i = first; i < end; ++i) {
         const uint8_t *p = stage.bytes + at;
         FileStageSizes sizes;
         std::memcpy(&sizes, p + FileStage_HeadBytes<Ch>(), sizeof sizes);
@@ -91,6 +124,11 @@ bool FileStage_Walk(const FileStageT<Ch> &stage, Visit visit) {
         at += FileStage_RecordBytes<Ch>(sizes.nameUnits, sizes.shortUnits);
     }
     return true;
+}
+
+template <class Ch, class Visit>
+bool FileStage_Walk(const FileStageT<Ch> &stage, Visit visit) {
+    return FileStage_WalkRange(stage, 0, 0, stage.count, visit);
 }
 
 // Writes a staged entry into an entry (every field; the name arrays up to
@@ -105,15 +143,52 @@ void FileStage_Expand(const FileStageSizes &sizes, const uint8_t *head, const Ch
     out->find.shortName[sizes.shortUnits] = 0;
 }
 
+// Writes the runs of records task, task + tasks, ... into arrays reserved
+// for all of them, each entry at the index placing in order gives it.
+template <class Ch>
+struct FileStagePlacing {
+    const FileStageT<Ch> *stage;
+    FileListEntryT<Ch> *folders;  // first free slot of each array
+    FileListEntryT<Ch> *files;
+    size_t tasks;
+
+    static void Run(void *context, size_t task) {
+        const FileStagePlacing &p = *static_cast<const FileStagePlacing *>(context);
+        const FileStageT<Ch> &stage = *p.stage;
+        for (size_t m = task; m < stage.markCount; m += p.tasks) {
+            const FileStageMark &mark = stage.marks[m];
+            const int32_t end = m + 1 < stage.markCount ? stage.marks[m + 1].index : stage.count;
+            FileListEntryT<Ch> *folder = p.folders + mark.foldersBefore;
+            FileListEntryT<Ch> *file = p.files + (mark.index - mark.foldersBefore);
+            FileStage_WalkRange(stage, mark.offset, mark.index, end,
+                                [&](const FileStageSizes &sizes, const uint8_t *head, const Ch *name,
+                                    const Ch *shortName) {
+                                    FileStage_Expand(sizes, head, name, shortName,
+                                                     sizes.toFolders ? folder++ : file++);
+                                    return true;
+                                });
+        }
+    }
+};
+
 // Places the staged entries into the list's arrays in staging order, as
-// FileList_Place one by one would. When the arrays cannot be grown at once
+// FileList_Place one by one would, with the runs spread over the runner's
+// threads when there are several. When the arrays cannot be grown at once
 // the entries are appended one by one and the first append that fails ends
 // the placing (what was placed stays); false then.
 template <class Ch>
-bool FileList_PlaceStaged(FileListT<Ch> *list, const FileStageT<Ch> &stage) {
+bool FileList_PlaceStaged(FileListT<Ch> *list, const FileStageT<Ch> &stage, const TaskRunner *runner = nullptr) {
     GrowArray<FileListEntryT<Ch>> *folders = &list->folders, *files = &list->files;
     if (GrowArray_Reserve(folders, int64_t(folders->count) + stage.toFolders) &&
         GrowArray_Reserve(files, int64_t(files->count) + (stage.count - stage.toFolders))) {
+        if (runner != nullptr && runner->threads > 1 && stage.markCount > 1 && !stage.marksLost) {
+            const size_t tasks = std::min<size_t>(runner->threads, stage.markCount);
+            FileStagePlacing<Ch> placing{&stage, folders->items + folders->count, files->items + files->count, tasks};
+            runner->run(tasks, &FileStagePlacing<Ch>::Run, &placing);
+            folders->count += stage.toFolders;
+            files->count += stage.count - stage.toFolders;
+            return true;
+        }
         FileStage_Walk(stage, [&](const FileStageSizes &sizes, const uint8_t *head, const Ch *name, const Ch *shortName) {
             GrowArray<FileListEntryT<Ch>> *to = sizes.toFolders ? folders : files;
             FileStage_Expand(sizes, head, name, shortName, &to->items[to->count++]);

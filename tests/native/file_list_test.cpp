@@ -16,6 +16,7 @@
 #include "image/qv_FileListCore.h"
 #include "image/qv_FileListStage.h"
 #include "other/qv_TitleCore.h"
+#include "std_thread_runner.h"
 
 namespace {
 
@@ -582,8 +583,16 @@ TEST(FileListEntries, ArraysGrowByDoublingAndKeepTheirItems) {
     GrowArray_Free(&b);
 }
 
+// Runs the tasks one after another, last first, so a task that leans on
+// an earlier one having run shows.
+void RunBackwards(size_t count, void (*task)(void *context, size_t index), void *context) {
+    for (size_t k = count; k-- > 0;) task(context, k);
+}
+
 // Staged entries land as placing them one by one would: same arrays, same
-// order, same capacities, every field and both names.
+// order, same capacities, every field and both names, whether the runs are
+// written on one thread or several, in any order, into arrays that already
+// hold entries.
 TEST(FileListEntries, StagedEntriesArePlacedAsOneByOne) {
     std::vector<Entry> set;
     for (int i = 0; i < 700; ++i) {
@@ -593,26 +602,44 @@ TEST(FileListEntries, StagedEntriesArePlacedAsOneByOne) {
         e.type = i % 7 == 0 ? kFirstArchiveType : e.type;
         set.push_back(e);
     }
-    for (bool classify : {true, false}) {
-        ListGuard one, staged;
-        one.list.classify = staged.list.classify = classify ? 1 : 0;
-        ASSERT_TRUE(FileList_ResetArrays(&one.list));
-        ASSERT_TRUE(FileList_ResetArrays(&staged.list));
-        FileStageT<char16_t> stage;
-        for (const Entry &e : set) {
-            ASSERT_TRUE(FileList_Place(&one.list, e));
-            ASSERT_TRUE(FileStage_Add(&stage, e, FileEntry_GoesToFolders(e, classify)));
-        }
-        ASSERT_TRUE(FileList_PlaceStaged(&staged.list, stage));
-        for (auto pick : {&List::folders, &List::files}) {
-            const GrowArray<Entry> &a = one.list.*pick, &b = staged.list.*pick;
-            ASSERT_EQ(a.count, b.count);
-            EXPECT_EQ(a.capacity, b.capacity);
-            for (int32_t i = 0; i < a.count; ++i) {
-                const Entry &x = a.items[i], &y = b.items[i];
-                EXPECT_EQ(U16(x.find.name), U16(y.find.name));
-                EXPECT_EQ(U16(x.find.shortName), U16(y.find.shortName));
-                EXPECT_EQ(0, std::memcmp(&x, &y, offsetof(Entry, find.name))) << i;
+    const TaskRunner threads{3, RunOnStdThreads}, many{16, RunOnStdThreads}, backwards{4, RunBackwards};
+    const struct {
+        const TaskRunner *runner;
+        int32_t run;         // entries between marks
+        size_t placedFirst;  // entries in the arrays before the stage
+    } cases[] = {
+        {nullptr, 4096, 0}, {&threads, 4096, 0}, {&threads, 64, 0}, {&many, 64, 0},
+        {&backwards, 7, 0}, {&threads, 1, 0}, {&threads, 50, 33}, {&backwards, 100, 5},
+    };
+    for (const auto &c : cases) {
+        for (bool classify : {true, false}) {
+            SCOPED_TRACE(testing::Message() << "run " << c.run << ", first " << c.placedFirst << ", classify " << classify
+                                            << ", threads " << (c.runner ? c.runner->threads : 0));
+            ListGuard one, staged;
+            one.list.classify = staged.list.classify = classify ? 1 : 0;
+            ASSERT_TRUE(FileList_ResetArrays(&one.list));
+            ASSERT_TRUE(FileList_ResetArrays(&staged.list));
+            FileStageT<char16_t> stage;
+            stage.run = c.run;
+            for (size_t i = 0; i < set.size(); ++i) {
+                ASSERT_TRUE(FileList_Place(&one.list, set[i]));
+                if (i < c.placedFirst) {
+                    ASSERT_TRUE(FileList_Place(&staged.list, set[i]));
+                } else {
+                    ASSERT_TRUE(FileStage_Add(&stage, set[i], FileEntry_GoesToFolders(set[i], classify)));
+                }
+            }
+            ASSERT_TRUE(FileList_PlaceStaged(&staged.list, stage, c.runner));
+            for (auto pick : {&List::folders, &List::files}) {
+                const GrowArray<Entry> &a = one.list.*pick, &b = staged.list.*pick;
+                ASSERT_EQ(a.count, b.count);
+                EXPECT_EQ(a.capacity, b.capacity);
+                for (int32_t i = 0; i < a.count; ++i) {
+                    const Entry &x = a.items[i], &y = b.items[i];
+                    EXPECT_EQ(U16(x.find.name), U16(y.find.name));
+                    EXPECT_EQ(U16(x.find.shortName), U16(y.find.shortName));
+                    EXPECT_EQ(0, std::memcmp(&x, &y, offsetof(Entry, find.name))) << i;
+                }
             }
         }
     }

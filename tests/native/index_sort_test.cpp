@@ -11,10 +11,10 @@
 #include <numeric>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "util/qv_Sort.h"
+#include "std_thread_runner.h"
 
 namespace {
 
@@ -146,13 +146,6 @@ TEST(IndexSort, AnyCompareAnswersGiveAPermutation) {
 
 // Parts sorted on threads, then merged: the same stable order, and any
 // compare answers still give a permutation.
-void RunOnStdThreads(size_t count, void (*task)(void *, size_t), void *context) {
-    std::vector<std::thread> threads;
-    for (size_t k = 1; k < count; ++k) threads.emplace_back(task, context, k);
-    task(context, 0);
-    for (std::thread &t : threads) t.join();
-}
-
 TEST(IndexSort, WorkersGiveTheSameOrder) {
     std::mt19937 rng(13);
     const size_t n = 40000;

@@ -4,24 +4,17 @@
 // through the repeated grid and both row orders.
 #include <gtest/gtest.h>
 
-#include <thread>
 #include <vector>
 
 #include "image/resample/qv_Resample.h"
 #include "resample_test_support.h"
+#include "std_thread_runner.h"
 
 namespace {
 
 using resample_test::Image;
 using resample_test::Photo;
 using resample_test::RequestFor;
-
-void RunOnStdThreads(size_t count, void (*task)(void *context, size_t index), void *context) {
-    std::vector<std::thread> threads;
-    for (size_t k = 1; k < count; ++k) threads.emplace_back(task, context, k);
-    task(context, 0);
-    for (auto &t : threads) t.join();
-}
 
 // Restores the one-thread default however the test ends.
 struct RunnerScope {
