@@ -5,6 +5,7 @@
 
 #include "image/resample/qv_ResampleDib.h"
 #include "resample_test_support.h"
+#include "std_thread_runner.h"
 
 using namespace resample_test;
 
@@ -343,6 +344,35 @@ TEST(ResampleDispatch, Resize24ChoosesAveragingOrLinear) {
         EXPECT_EQ(Resample_Resize24(dib.Header(), static_cast<uint32_t>(dib.head.size()), dib.bits.data(), dib.stride,
                                     0, 30, 20, got.bytes.data(), 32, 5, 5, got.stride),
                   0);
+    }
+}
+
+// Pictures of other depths are widened to 24 bits in bands on the task
+// threads when large: the result is the one-thread result byte for byte, in
+// both row orders and whatever order the bands run in.
+void RunBackwards(size_t count, void (*task)(void *context, size_t index), void *context) {
+    for (size_t k = count; k-- > 0;) task(context, k);
+}
+
+TEST(ResampleDispatch, WideningOnThreadsEqualsOneThread) {
+    const TaskRunner threads{3, RunOnStdThreads}, backwards{5, RunBackwards};
+    for (Format format : kFormats) {
+        if (DepthOf(format) == 24) continue;
+        for (bool topDown : {false, true}) {
+            SCOPED_TRACE(::testing::Message() << DepthOf(format) << " bits" << (topDown ? " top-down" : ""));
+            TestDib dib = MakeDib(format, 1030, 1021, topDown, 17);
+            DibView view = dib.View();
+            ResampledDibOwner one;
+            ASSERT_EQ(Resize_Filtered(&view, 301, 217, kQualityAreaAverage, kQualityAreaAverage, one.get()), 1);
+            for (const TaskRunner *runner : {&threads, &backwards}) {
+                g_resampleTasks = runner;
+                ResampledDibOwner banded;
+                const int done = Resize_Filtered(&view, 301, 217, kQualityAreaAverage, kQualityAreaAverage, banded.get());
+                g_resampleTasks = nullptr;
+                ASSERT_EQ(done, 1);
+                EXPECT_TRUE(ResultAs24(*banded.get()).Pixels() == ResultAs24(*one.get()).Pixels());
+            }
+        }
     }
 }
 

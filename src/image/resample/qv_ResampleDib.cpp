@@ -54,6 +54,36 @@ uint8_t *BottomRow(uint8_t *bits, int32_t stride, int32_t rows, bool topDown) {
     return topDown ? bits + static_cast<ptrdiff_t>(rows - 1) * stride : bits;
 }
 
+// Widening a picture of another depth to 24 bits, in bands of rows.
+struct ConvertJob {
+    const PixelSource *pixels;
+    const uint8_t *bottom;  // row 0, the bottom row
+    int32_t step;
+    int32_t width;
+    int32_t height;
+    uint8_t *out;
+    uint64_t outStride;
+    size_t bands;
+};
+
+void ConvertBand(void *context, size_t band) {
+    const ConvertJob &job = *static_cast<const ConvertJob *>(context);
+    const int32_t from = static_cast<int32_t>(int64_t{job.height} * int64_t(band) / int64_t(job.bands));
+    const int32_t to = static_cast<int32_t>(int64_t{job.height} * int64_t(band + 1) / int64_t(job.bands));
+    for (int32_t y = from; y < to; ++y)
+        PixelFetch_Row24(job.pixels, Resample_Row(job.bottom, job.step, y), 0, job.width,
+                         job.out + job.outStride * static_cast<uint32_t>(y));
+}
+
+// Large pictures are widened on the task threads: the rows are independent,
+// and the fresh buffer's pages are first touched on all threads at once.
+size_t ConvertBands(const SourceFacts &f) {
+    const TaskRunner *tasks = g_resampleTasks;
+    if (tasks == nullptr || tasks->run == nullptr || tasks->threads < 2) return 1;
+    if (int64_t{f.width} * f.height < (int64_t{1} << 20) || f.height < 64) return 1;
+    return tasks->threads;
+}
+
 // A new block: a copy of `header` (headerBytes) with the new size and
 // depth; bits zeroed.
 int NewPicture(const uint8_t *header, uint32_t headerBytes, int32_t width, int32_t height, bool topDown,
@@ -204,10 +234,13 @@ int Resize_Filtered(const DibView *source, int32_t newWidth, int32_t newHeight, 
     } else {
         const uint64_t stride24 = Resample_Stride24(f.width);
         if (stride24 > INT32_MAX || converted.Alloc(stride24 * static_cast<uint32_t>(f.height)) == nullptr) return 0;
-        for (int32_t y = 0; y < f.height; ++y) {
-            const uint8_t *row = Resample_Row(BottomRow(source->bits, f.stride, f.height, f.topDown),
-                                              f.topDown ? -f.stride : f.stride, y);
-            PixelFetch_Row24(&f.pixels, row, 0, f.width, converted.data() + stride24 * static_cast<uint32_t>(y));
+        ConvertJob job{&f.pixels, BottomRow(source->bits, f.stride, f.height, f.topDown),
+                       f.topDown ? -f.stride : f.stride, f.width, f.height, converted.data(), stride24,
+                       ConvertBands(f)};
+        if (job.bands > 1) {
+            g_resampleTasks->run(job.bands, ConvertBand, &job);
+        } else {
+            ConvertBand(&job, 0);
         }
         srcBottom = converted.data();
         srcStep = static_cast<int32_t>(stride24);
