@@ -49,7 +49,7 @@ const FileListText<TCHAR> kSystemText{
     FromAnsi,
 #endif
     // The exact sort of a large list asks the system's compare about once
-    // per entry; parts of the list are checked on up to four threads.
+    // per entry; parts of the list are checked on the task threads.
     Tasks_SystemRunner(),
 };
 

@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr unsigned kMostThreads = 4;
+constexpr unsigned kMostThreads = 8;
 
 using TaskFunction = void (*)(void *context, size_t index);
 

@@ -1,4 +1,5 @@
-// The program's task runner: up to four system threads.
+// The program's task runner: up to eight system threads, one per processor,
+// started once and kept.
 #pragma once
 
 #include "util/qv_Tasks.h"
