@@ -381,88 +381,193 @@ int FileList_CompareEntries(const FileListEntryT<Ch> &a, const FileListEntryT<Ch
 // equal keys and stay in array order, so the exact sort ends the same either
 // way. False when memory runs out (the indices are then unchanged).
 constexpr size_t kPrefetchAhead = 8;
+// Lists at least this long have their keys made in parts on the sort's
+// threads: reading the large entries dominates and parallelises well.
+constexpr size_t kPresortPartFrom = 16384;
+
+// One part of the entries being presorted: its names, then its keys, in
+// blocks of its own; the record offsets point into them until the keys are
+// joined into one pool.
+template <class Ch>
+struct PresortPart {
+    size_t from = 0, to = 0;
+    Ch *names = nullptr;
+    size_t namesUsed = 0;
+    uint8_t *keys = nullptr;
+    size_t keysUsed = 0;
+    uint8_t *present = nullptr;  // one bit per table unit seen in the names
+    bool ok = true;
+
+    PresortPart() = default;
+    PresortPart(const PresortPart &) = delete;
+    PresortPart &operator=(const PresortPart &) = delete;
+    ~PresortPart() {
+        std::free(names);
+        std::free(keys);
+        std::free(present);
+    }
+};
+
+template <class Ch>
+struct PresortJob {
+    const FileListEntryT<Ch> *items;
+    const SortOrder *order;
+    qvkey::Record *records;
+    PresortPart<Ch> *parts;
+    const qvkey::UnitClasses<Ch> *classes;
+
+    // The numeric fields into the records, the names (terminated) into the
+    // part's block, and which units occur.
+    static void Read(void *context, size_t index) {
+        const PresortJob &job = *static_cast<const PresortJob *>(context);
+        PresortPart<Ch> &part = job.parts[index];
+        const SortOrder &order = *job.order;
+        constexpr size_t kUnits = qvkey::TableUnits<Ch>();
+        part.present = static_cast<uint8_t *>(std::calloc(kUnits / 8, 1));
+        size_t namesSize = (part.to - part.from) * 24;
+        part.names = static_cast<Ch *>(std::malloc((namesSize + 1) * sizeof(Ch)));
+        if (part.present == nullptr || part.names == nullptr) {
+            part.ok = false;
+            return;
+        }
+        for (size_t i = part.from; i < part.to; ++i) {
+            const FileListEntryT<Ch> &e = job.items[i];
+            if (i + kPrefetchAhead < part.to) {
+                // Entries are far apart: fetch ahead, the hardware will not.
+                __builtin_prefetch(&job.items[i + kPrefetchAhead].find.attributes);
+                __builtin_prefetch(&job.items[i + kPrefetchAhead].find.name[16]);
+            }
+            const bool dir = (e.find.attributes & kAttrDirectory) != 0;
+            qvkey::Record &r = job.records[i];
+            r.head = (uint64_t{dir ? 0u : 1u} << 32) | (uint32_t(e.folderOrder) ^ 0x80000000u);
+            r.number = 0;
+            if (order.key == kSortSize && !dir) r.number = (uint64_t{e.find.sizeHigh} << 32) | e.find.sizeLow;
+            if (order.key == kSortDate) r.number = FileTime_Value(e.find.written);
+            if (order.key == kSortRandom && !dir) r.number = e.shuffleKey;
+            r.index = uint32_t(i);
+            size_t units = 0;
+            while (units < size_t(kFileNameUnits) - 1 && e.find.name[units] != 0) ++units;
+            if (part.namesUsed + units + 1 > namesSize) {
+                namesSize = 2 * namesSize + units + 1;
+                Ch *grown = static_cast<Ch *>(std::realloc(part.names, namesSize * sizeof(Ch)));
+                if (grown == nullptr) {
+                    part.ok = false;
+                    return;
+                }
+                part.names = grown;
+            }
+            Ch *name = part.names + part.namesUsed;
+            std::memcpy(name, e.find.name, units * sizeof(Ch));
+            name[units] = 0;
+            for (size_t k = 0; k < units; ++k) {
+                const uint32_t u = qvkey::UnitValue(name[k]);
+                if (u < kUnits) part.present[u >> 3] = uint8_t(part.present[u >> 3] | (1u << (u & 7)));
+            }
+            r.offset = uint32_t(part.namesUsed);
+            r.length = uint32_t(units);
+            part.namesUsed += units + 1;
+        }
+        part.ok = part.namesUsed <= UINT32_MAX;
+    }
+
+    // The keys, made from the part's names into its block of bytes.
+    static void Encode(void *context, size_t index) {
+        const PresortJob &job = *static_cast<const PresortJob *>(context);
+        PresortPart<Ch> &part = job.parts[index];
+        const qvkey::UnitClasses<Ch> &classes = *job.classes;
+        size_t keysSize = (part.to - part.from) * 24 + 1;
+        part.keys = static_cast<uint8_t *>(std::malloc(keysSize));
+        if (part.keys == nullptr) {
+            part.ok = false;
+            return;
+        }
+        uint8_t key[qvkey::KeyBytesBound(2 * size_t(kFileNameUnits))];
+        for (size_t i = part.from; i < part.to; ++i) {
+            qvkey::Record &r = job.records[i];
+            const Ch *name = part.names + r.offset;
+            uint8_t *end = key;
+            if (job.order->key == kSortExtension && (r.head >> 32) != 0) {
+                const Ch *ext = FileEntry_Extension(name);
+                if (ext != nullptr) end = qvkey::EncodeText(classes, ext, r.length - size_t(ext - name), end);
+                end = qvkey::PutWeight(end, qvkey::kEndField, classes.wide);
+            }
+            end = qvkey::EncodeText(classes, name, r.length, end);
+            const size_t length = size_t(end - key);
+            if (part.keysUsed + length > keysSize) {
+                keysSize = 2 * keysSize + length;
+                uint8_t *grown = static_cast<uint8_t *>(std::realloc(part.keys, keysSize));
+                if (grown == nullptr) {
+                    part.ok = false;
+                    return;
+                }
+                part.keys = grown;
+            }
+            std::memcpy(part.keys + part.keysUsed, key, length);
+            r.offset = uint32_t(part.keysUsed);
+            r.length = uint32_t(length);
+            qvkey::Record_SetPrefix(&r, part.keys);
+            part.keysUsed += length;
+        }
+    }
+};
+
+// Runs task(job, 0..parts-1) on the sort's threads or here.
+inline void Presort_RunParts(const SortWorkers *workers, size_t parts, void (*task)(void *, size_t), void *job) {
+    if (parts > 1) {
+        workers->run(parts, task, job);
+    } else {
+        task(job, 0);
+    }
+}
 
 template <class Ch>
 bool FileList_Presort(const FileListEntryT<Ch> *items, size_t n, const SortOrder &order,
                       const FileListText<Ch> &text, uint32_t *indices) {
     if (n < 2) return true;
-    qvkey::UnitClasses<Ch> classes;
+    size_t parts = 1;
+    if (text.workers != nullptr && text.workers->threads > 1 && n >= kPresortPartFrom)
+        parts = text.workers->threads < 16 ? text.workers->threads : 16;
     qvkey::Record *records = static_cast<qvkey::Record *>(std::malloc(n * sizeof(qvkey::Record)));
-    // One pass over the large entries: the numeric fields into the records,
-    // the names (terminated) into one compact block.
-    size_t namesSize = n * 24, namesUsed = 0;
-    Ch *names = static_cast<Ch *>(std::malloc(namesSize * sizeof(Ch)));
-    bool ok = records != nullptr && names != nullptr && qvkey::UnitClasses_Init(&classes, order.natural);
-    for (size_t i = 0; ok && i < n; ++i) {
-        const FileListEntryT<Ch> &e = items[i];
-        if (i + kPrefetchAhead < n) {
-            // Entries are far apart: fetch ahead, the hardware will not.
-            __builtin_prefetch(&items[i + kPrefetchAhead].find.attributes);
-            __builtin_prefetch(&items[i + kPrefetchAhead].find.name[16]);
-        }
-        const bool dir = (e.find.attributes & kAttrDirectory) != 0;
-        qvkey::Record &r = records[i];
-        r.head = (uint64_t{dir ? 0u : 1u} << 32) | (uint32_t(e.folderOrder) ^ 0x80000000u);
-        r.number = 0;
-        if (order.key == kSortSize && !dir) r.number = (uint64_t{e.find.sizeHigh} << 32) | e.find.sizeLow;
-        if (order.key == kSortDate) r.number = FileTime_Value(e.find.written);
-        if (order.key == kSortRandom && !dir) r.number = e.shuffleKey;
-        r.index = uint32_t(i);
-        size_t units = 0;
-        while (units < size_t(kFileNameUnits) - 1 && e.find.name[units] != 0) ++units;
-        if (namesUsed + units + 1 > namesSize) {
-            namesSize = 2 * namesSize + units + 1;
-            Ch *grown = static_cast<Ch *>(std::realloc(names, namesSize * sizeof(Ch)));
-            if (grown == nullptr) {
-                ok = false;
-                break;
-            }
-            names = grown;
-        }
-        std::memcpy(names + namesUsed, e.find.name, units * sizeof(Ch));
-        names[namesUsed + units] = 0;
-        qvkey::UnitClasses_Mark(&classes, names + namesUsed, units);
-        r.offset = uint32_t(namesUsed);
-        r.length = uint32_t(units);
-        namesUsed += units + 1;
+    PresortPart<Ch> part[16];
+    for (size_t k = 0; k < parts; ++k) {
+        part[k].from = n * k / parts;
+        part[k].to = n * (k + 1) / parts;
     }
-    ok = ok && namesUsed <= UINT32_MAX && qvkey::UnitClasses_Rank(&classes, order.natural ? text.natural : text.caseless);
-    // The keys, made from the compact names into a pool of bytes.
-    size_t poolSize = n * 24, used = 0;
-    uint8_t *pool = ok ? static_cast<uint8_t *>(std::malloc(poolSize)) : nullptr;
-    ok = ok && pool != nullptr;
-    uint8_t key[qvkey::KeyBytesBound(2 * size_t(kFileNameUnits))];
-    for (size_t i = 0; ok && i < n; ++i) {
-        qvkey::Record &r = records[i];
-        const Ch *name = names + r.offset;
-        uint8_t *end = key;
-        if (order.key == kSortExtension && (r.head >> 32) != 0) {
-            const Ch *ext = FileEntry_Extension(name);
-            if (ext != nullptr) end = qvkey::EncodeText(classes, ext, r.length - size_t(ext - name), end);
-            end = qvkey::PutWeight(end, qvkey::kEndField, classes.wide);
+    qvkey::UnitClasses<Ch> classes;
+    PresortJob<Ch> job{items, &order, records, part, &classes};
+    bool ok = records != nullptr && qvkey::UnitClasses_Init(&classes, order.natural);
+    if (ok) Presort_RunParts(text.workers, parts, &PresortJob<Ch>::Read, &job);
+    for (size_t k = 0; ok && k < parts; ++k) {
+        ok = part[k].ok;
+        // The units present in any part take part in the ranking.
+        constexpr size_t kUnits = qvkey::TableUnits<Ch>();
+        for (size_t u = 0; ok && u < kUnits; u += 8) {
+            const uint8_t bits = part[k].present[u >> 3];
+            for (size_t b = 0; bits != 0 && b < 8; ++b)
+                if (bits & (1u << b)) classes.weight[u + b] = 1;
         }
-        end = qvkey::EncodeText(classes, name, r.length, end);
-        const size_t length = size_t(end - key);
-        if (used + length > poolSize) {
-            poolSize = 2 * poolSize + length;
-            uint8_t *grown = poolSize <= UINT32_MAX ? static_cast<uint8_t *>(std::realloc(pool, poolSize)) : nullptr;
-            if (grown == nullptr) {
-                ok = false;
-                break;
-            }
-            pool = grown;
-        }
-        std::memcpy(pool + used, key, length);
-        r.offset = uint32_t(used);
-        r.length = uint32_t(length);
-        qvkey::Record_SetPrefix(&r, pool);
-        used += length;
     }
-    if (ok) qvkey::SortRecords(records, n, pool, order.descending, indices);
+    ok = ok && qvkey::UnitClasses_Rank(&classes, order.natural ? text.natural : text.caseless);
+    if (ok) Presort_RunParts(text.workers, parts, &PresortJob<Ch>::Encode, &job);
+    // The parts' keys joined into one pool.
+    size_t poolSize = 0;
+    for (size_t k = 0; ok && k < parts; ++k) {
+        ok = part[k].ok;
+        poolSize += part[k].keysUsed;
+    }
+    uint8_t *pool = ok && poolSize <= UINT32_MAX ? static_cast<uint8_t *>(std::malloc(poolSize + 1)) : nullptr;
+    if (pool != nullptr) {
+        size_t base = 0;
+        for (size_t k = 0; k < parts; ++k) {
+            std::memcpy(pool + base, part[k].keys, part[k].keysUsed);
+            for (size_t i = part[k].from; i < part[k].to; ++i) records[i].offset += uint32_t(base);
+            base += part[k].keysUsed;
+        }
+        qvkey::SortRecords(records, n, pool, order.descending, indices);
+    }
     std::free(pool);
-    std::free(names);
     std::free(records);
-    return ok;
+    return pool != nullptr;
 }
 
 // Below this many entries the exact sort alone is as quick as ranking the

@@ -276,6 +276,31 @@ TEST(FileListOrder, PresortNeverChangesTheOrder) {
                 }
 }
 
+// Runs the tasks one after another, last first, so a task that leans on
+// an earlier one having run shows.
+void RunBackwards(size_t count, void (*task)(void *context, size_t index), void *context) {
+    for (size_t k = count; k-- > 0;) task(context, k);
+}
+
+// A long list has its keys made in parts on the sort's threads: the
+// presorted order is the one-part order, whatever order the parts run in.
+TEST(FileListOrder, PresortInPartsEqualsOnePart) {
+    std::vector<Entry> set = EntriesFor(RandomNames(5, 20000), 6);
+    for (size_t i = 0; i < set.size(); i += 7) set[i].find.attributes = kAttrDirectory;
+    const TaskRunner threads{4, RunOnStdThreads}, backwards{5, RunBackwards};
+    for (const TaskRunner *runner : {&threads, &backwards})
+        for (const SortOrder order : {SortOrder{kSortName, false, true}, SortOrder{kSortExtension, true, false},
+                                      SortOrder{kSortSize, false, true}}) {
+            SCOPED_TRACE(testing::Message() << "key " << order.key << ", " << runner->threads << " parts");
+            FileListText<char16_t> parted = kText;
+            parted.workers = runner;
+            std::vector<uint32_t> one(set.size()), many(set.size());
+            ASSERT_TRUE(FileList_Presort(set.data(), set.size(), order, kText, one.data()));
+            ASSERT_TRUE(FileList_Presort(set.data(), set.size(), order, parted, many.data()));
+            EXPECT_TRUE(one == many);
+        }
+}
+
 // With common names the keys agree with the exact compare, so sorting asks
 // it about once per entry; where they disagree (hyphens in word order) the
 // exact sort still needs far fewer compares than sorting from scratch.
@@ -581,12 +606,6 @@ TEST(FileListEntries, ArraysGrowByDoublingAndKeepTheirItems) {
     for (int i = 0; i < 4; ++i) ASSERT_TRUE(GrowArray_Append(&b, i));
     EXPECT_EQ(b.capacity, 11);
     GrowArray_Free(&b);
-}
-
-// Runs the tasks one after another, last first, so a task that leans on
-// an earlier one having run shows.
-void RunBackwards(size_t count, void (*task)(void *context, size_t index), void *context) {
-    for (size_t k = count; k-- > 0;) task(context, k);
 }
 
 // Staged entries land as placing them one by one would: same arrays, same
