@@ -142,10 +142,21 @@ bool IsDotItem(const FolderItem &item) {
 // with what was read.
 int EnumerateFolder(FileList *list, const FileListSettings &settings) {
     if (qvtext::Length(list->folder) + 3 > size_t(kPathChars + 3)) return 0;
-    FolderReader reader;
-    if (!FolderRead_Open(&reader, list->folder)) return 0;
-    // Entries are staged compactly and placed once the folder is read.
+    // Entries are staged compactly and placed once the folder is read; while
+    // the system reads ahead, the block for the files is made ready.
     FileStageT<TCHAR> stage;
+    struct Ahead {
+        FileStageT<TCHAR> *stage;
+        FileList *list;
+        static bool Touch(void *context) {
+            const Ahead &a = *static_cast<const Ahead *>(context);
+            return FileStage_TouchAhead(a.stage, &a.list->files, size_t(1) << 20);
+        }
+    } ahead{&stage, list};
+    FolderReader reader;
+    reader.idle = Ahead::Touch;
+    reader.idleContext = &ahead;
+    if (!FolderRead_Open(&reader, list->folder)) return 0;
     FileListEntry entry;
     FolderItem item;
     while (FolderRead_Next(&reader, &item)) {

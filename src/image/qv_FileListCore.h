@@ -139,14 +139,23 @@ bool GrowArray_Append(GrowArray<T> *a, const T &item) {
 // would reach for `count` items, so a large listing is not copied at every
 // doubling. The new room is zeroed. False (the array unchanged) when memory
 // runs out.
+// The capacity appending items one by one reaches for `count` items; 0 when
+// too large.
 template <class T>
-bool GrowArray_Reserve(GrowArray<T> *a, int64_t count) {
-    if (count <= a->capacity) return true;
+int64_t GrowArray_CapacityFor(GrowArray<T> *a, int64_t count) {
     int64_t capacity = a->capacity;
     while (capacity < count) {
         capacity = GrowArray_NextCapacity(a, capacity);
-        if (capacity == 0) return false;
+        if (capacity == 0) return 0;
     }
+    return capacity;
+}
+
+template <class T>
+bool GrowArray_Reserve(GrowArray<T> *a, int64_t count) {
+    if (count <= a->capacity) return true;
+    const int64_t capacity = GrowArray_CapacityFor(a, count);
+    if (capacity == 0) return false;
     // A fresh zeroed block rather than realloc and memset: the system hands
     // out large blocks already zeroed, and only the used part is copied.
     T *grown = static_cast<T *>(std::calloc(size_t(capacity), sizeof(T)));

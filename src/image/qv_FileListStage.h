@@ -36,6 +36,11 @@ struct FileStageT {
     size_t markCount = 0;
     size_t markCapacity = 0;
     bool marksLost = false;  // a mark could not be stored: place on one thread
+    // A zeroed block for the files array, its pages written to while the
+    // listing waited for the system (see FileStage_TouchAhead).
+    FileListEntryT<Ch> *ready = nullptr;
+    int64_t readyCapacity = 0;
+    size_t readyTouched = 0;  // bytes from the start already written to
 
     FileStageT() = default;
     FileStageT(const FileStageT &) = delete;
@@ -43,6 +48,7 @@ struct FileStageT {
     ~FileStageT() {
         std::free(bytes);
         std::free(marks);
+        std::free(ready);
     }
 };
 
@@ -143,6 +149,36 @@ void FileStage_Expand(const FileStageSizes &sizes, const uint8_t *head, const Ch
     out->find.shortName[sizes.shortUnits] = 0;
 }
 
+// Work for the time a listing waits for the system: the first write to each
+// page of a fresh block costs the system far more than the copy into it, so
+// the block the staged files will be placed in is made, and up to `bytes`
+// more of it written to, ahead of the placing. The block has the capacity
+// placing would give the files array for the files staged so far and is
+// made anew when they outgrow it. Only for a files array still empty. False
+// when there is nothing to do (or memory is short).
+template <class Ch>
+bool FileStage_TouchAhead(FileStageT<Ch> *stage, GrowArray<FileListEntryT<Ch>> *files, size_t bytes) {
+    constexpr size_t kPage = 4096;
+    if (files->count != 0) return false;
+    const int64_t staged = int64_t(stage->count) - stage->toFolders;
+    const int64_t capacity = GrowArray_CapacityFor(files, staged > 0 ? staged : 1);
+    if (capacity == 0 || capacity <= files->capacity) return false;
+    if (stage->ready == nullptr || stage->readyCapacity < capacity) {
+        std::free(stage->ready);
+        stage->ready = static_cast<FileListEntryT<Ch> *>(std::calloc(size_t(capacity), sizeof(FileListEntryT<Ch>)));
+        stage->readyCapacity = stage->ready != nullptr ? capacity : 0;
+        stage->readyTouched = 0;
+        if (stage->ready == nullptr) return false;
+    }
+    const size_t needed = size_t(staged) * sizeof(FileListEntryT<Ch>);
+    if (stage->readyTouched >= needed) return false;
+    const size_t end = std::min(needed, stage->readyTouched + bytes);
+    volatile uint8_t *block = reinterpret_cast<volatile uint8_t *>(stage->ready);
+    for (size_t at = stage->readyTouched; at < end; at += kPage) block[at] = 0;  // zero stays zero
+    stage->readyTouched = end;
+    return true;
+}
+
 // Writes the runs of records task, task + tasks, ... into arrays reserved
 // for all of them, each entry at the index placing in order gives it.
 template <class Ch>
@@ -177,8 +213,17 @@ struct FileStagePlacing {
 // the entries are appended one by one and the first append that fails ends
 // the placing (what was placed stays); false then.
 template <class Ch>
-bool FileList_PlaceStaged(FileListT<Ch> *list, const FileStageT<Ch> &stage, const TaskRunner *runner = nullptr) {
+bool FileList_PlaceStaged(FileListT<Ch> *list, FileStageT<Ch> &stage, const TaskRunner *runner = nullptr) {
     GrowArray<FileListEntryT<Ch>> *folders = &list->folders, *files = &list->files;
+    // The block made ahead is taken when it has the capacity placing needs.
+    if (stage.ready != nullptr && files->count == 0 &&
+        GrowArray_CapacityFor(files, stage.count - stage.toFolders) == stage.readyCapacity &&
+        stage.readyCapacity > files->capacity) {
+        std::free(files->items);
+        files->items = stage.ready;
+        files->capacity = int32_t(stage.readyCapacity);
+        stage.ready = nullptr;
+    }
     if (GrowArray_Reserve(folders, int64_t(folders->count) + stage.toFolders) &&
         GrowArray_Reserve(files, int64_t(files->count) + (stage.count - stage.toFolders))) {
         if (runner != nullptr && runner->threads > 1 && stage.markCount > 1 && !stage.marksLost) {

@@ -122,7 +122,13 @@ bool NextSlot(FolderReader *r) {
     } else {
         SetEvent(r->slotFree[r->current]);
         r->current ^= 1;
-        WaitForSingleObject(r->slotFilled[r->current], INFINITE);
+        // The events reset when a wait takes them: a poll that finds the
+        // buffer filled ends the waiting.
+        DWORD got = WAIT_TIMEOUT;
+        while (r->idle != nullptr && (got = WaitForSingleObject(r->slotFilled[r->current], 0)) == WAIT_TIMEOUT &&
+               r->idle(r->idleContext)) {
+        }
+        if (got != WAIT_OBJECT_0) WaitForSingleObject(r->slotFilled[r->current], INFINITE);
     }
     r->next = 0;
     return (r->ahead == nullptr ? Query(r, &r->slots[0], false) : r->slots[r->current].result) > 0;

@@ -51,6 +51,10 @@ struct FolderReader {
     HANDLE slotFree[2] = {nullptr, nullptr};
     HANDLE slotFilled[2] = {nullptr, nullptr};
     volatile LONG stop = 0;
+    // Work the caller has for the time the next buffer is still being read:
+    // called again while the buffer is not there and it returns true.
+    bool (*idle)(void *context) = nullptr;
+    void *idleContext = nullptr;
     WIN32_FIND_DATA findData{};
 #if defined(QV_ANSI)
     char name[2 * MAX_PATH];

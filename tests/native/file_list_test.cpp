@@ -626,14 +626,17 @@ TEST(FileListEntries, StagedEntriesArePlacedAsOneByOne) {
         const TaskRunner *runner;
         int32_t run;         // entries between marks
         size_t placedFirst;  // entries in the arrays before the stage
+        size_t touchAhead;   // bytes made ready after each staged entry
     } cases[] = {
-        {nullptr, 4096, 0}, {&threads, 4096, 0}, {&threads, 64, 0}, {&many, 64, 0},
-        {&backwards, 7, 0}, {&threads, 1, 0}, {&threads, 50, 33}, {&backwards, 100, 5},
+        {nullptr, 4096, 0, 0},   {&threads, 4096, 0, 0}, {&threads, 64, 0, 0},      {&many, 64, 0, 0},
+        {&backwards, 7, 0, 0},   {&threads, 1, 0, 0},    {&threads, 50, 33, 0},     {&backwards, 100, 5, 0},
+        {nullptr, 4096, 0, 100}, {&threads, 64, 0, 4096}, {&threads, 64, 0, 1 << 20}, {&threads, 50, 33, 4096},
     };
     for (const auto &c : cases) {
         for (bool classify : {true, false}) {
             SCOPED_TRACE(testing::Message() << "run " << c.run << ", first " << c.placedFirst << ", classify " << classify
-                                            << ", threads " << (c.runner ? c.runner->threads : 0));
+                                            << ", threads " << (c.runner ? c.runner->threads : 0) << ", ahead "
+                                            << c.touchAhead);
             ListGuard one, staged;
             one.list.classify = staged.list.classify = classify ? 1 : 0;
             ASSERT_TRUE(FileList_ResetArrays(&one.list));
@@ -646,9 +649,18 @@ TEST(FileListEntries, StagedEntriesArePlacedAsOneByOne) {
                     ASSERT_TRUE(FileList_Place(&staged.list, set[i]));
                 } else {
                     ASSERT_TRUE(FileStage_Add(&stage, set[i], FileEntry_GoesToFolders(set[i], classify)));
+                    if (c.touchAhead > 0) FileStage_TouchAhead(&stage, &staged.list.files, c.touchAhead);
                 }
             }
+            // A block is made ready only for an empty files array, and is the
+            // one placed into.
+            const FileListEntryT<char16_t> *ready = stage.ready;
+            EXPECT_EQ(ready != nullptr, c.touchAhead > 0 && c.placedFirst == 0);
             ASSERT_TRUE(FileList_PlaceStaged(&staged.list, stage, c.runner));
+            EXPECT_EQ(stage.ready, nullptr);
+            if (ready != nullptr) {
+                EXPECT_EQ(staged.list.files.items, ready);
+            }
             for (auto pick : {&List::folders, &List::files}) {
                 const GrowArray<Entry> &a = one.list.*pick, &b = staged.list.*pick;
                 ASSERT_EQ(a.count, b.count);

@@ -28,10 +28,26 @@ struct SeamGuard {
     ~SeamGuard() { g_folderReadSeams = saved; }
 };
 
+// Work done while the reader waits: counts its calls, asks for at most
+// `limit` of them.
+struct IdleWork {
+    int calls = 0;
+    int limit = 0;
+    static bool Run(void *context) {
+        IdleWork &w = *static_cast<IdleWork *>(context);
+        ++w.calls;
+        return w.calls < w.limit;
+    }
+};
+
 // Every entry of the folder, sorted by name, and the way the reader took.
-std::vector<Seen> ReadAll(const tstring &folder, int *way = nullptr) {
+std::vector<Seen> ReadAll(const tstring &folder, int *way = nullptr, IdleWork *idle = nullptr) {
     std::vector<Seen> seen;
     FolderReader reader;
+    if (idle != nullptr) {
+        reader.idle = IdleWork::Run;
+        reader.idleContext = idle;
+    }
     if (!FolderRead_Open(&reader, folder.c_str())) return seen;
     if (way != nullptr) *way = FolderRead_Way(reader);
     FolderItem item;
@@ -111,7 +127,8 @@ TEST(FolderRead, NativeQueryGivesWhatTheFindFunctionsGive) {
 }
 
 // A small buffer makes many queries and the read-ahead thread; a folder
-// read in one query stays on the caller's thread.
+// read in one query stays on the caller's thread. Work given for the waits
+// changes nothing of what is read, however much of it there is.
 TEST(FolderRead, ManyQueriesOnAThreadLoseAndRepeatNothing) {
     TempFolder dir(TEXT("fread_many"));
     const std::wstring base = Wide(dir.path()) + L"\\";
@@ -131,12 +148,20 @@ TEST(FolderRead, ManyQueriesOnAThreadLoseAndRepeatNothing) {
     g_folderReadSeams.findOnly = false;
     ASSERT_EQ(find.size(), size_t(kFiles) + 2);
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.bufferBytes);
-        g_folderReadSeams.bufferBytes = c.bufferBytes;
-        int way = -1;
-        const std::vector<Seen> query = ReadAll(dir.path(), &way);
-        EXPECT_EQ(way, c.way);
-        ExpectSameEntries(query, find);
+        for (int limit : {0, 1, 1000000}) {
+            SCOPED_TRACE(testing::Message() << c.bufferBytes << " bytes, idle limit " << limit);
+            g_folderReadSeams.bufferBytes = c.bufferBytes;
+            int way = -1;
+            IdleWork idle;
+            idle.limit = limit;
+            const std::vector<Seen> query = ReadAll(dir.path(), &way, limit > 0 ? &idle : nullptr);
+            EXPECT_EQ(way, c.way);
+            ExpectSameEntries(query, find);
+            // Waiting happens only for buffers read ahead.
+            if (c.way != 2) {
+                EXPECT_EQ(idle.calls, 0);
+            }
+        }
     }
 }
 
