@@ -27,11 +27,13 @@ struct AreaAxis {
     ResampleBuffer source;  // uint32_t [entries]: source pixel
     ResampleBuffer units;   // uint32_t [entries]
     uint32_t perDst = 0;    // units of one destination pixel
+    uint32_t perSrc = 0;    // units of one real source pixel
 
     bool Build(uint32_t src, uint32_t dst, uint32_t repeat, uint32_t lcm) {
         const uint64_t virtualSrc = uint64_t{src} * repeat;
         const uint64_t perSrc = uint64_t{lcm / virtualSrc} * repeat;  // units of one real source pixel
         perDst = lcm / dst;
+        this->perSrc = static_cast<uint32_t>(perSrc);
         const uint64_t maxEntries = uint64_t{dst} + src;
         if (first.Alloc(4 * (uint64_t{dst} + 1)) == nullptr || source.Alloc(4 * maxEntries) == nullptr ||
             units.Alloc(4 * maxEntries) == nullptr)
@@ -56,20 +58,32 @@ struct AreaAxis {
 };
 
 // Horizontal sums of one source row: per destination pixel and channel the
-// value times the units it covers (at most 255 * perDst, which fits).
+// value times the units it covers (at most 255 * perDst, which fits). The
+// source pixels of a destination pixel are consecutive, and all but the
+// first and the last are covered whole, so those are added plainly and
+// multiplied once.
 void AreaRowSums(const uint8_t *row, const AreaAxis &axis, uint32_t dstWidth, bool divide, uint32_t *sums) {
     const uint32_t *first = axis.first.as<uint32_t>();
     const uint32_t *source = axis.source.as<uint32_t>();
     const uint32_t *units = axis.units.as<uint32_t>();
     const uint32_t half = axis.perDst / 2;
     for (uint32_t d = 0; d < dstWidth; ++d) {
-        uint32_t b = 0, g = 0, r = 0;
-        for (uint32_t e = first[d]; e < first[d + 1]; ++e) {
-            const uint8_t *p = row + 3 * static_cast<size_t>(source[e]);
-            const uint32_t u = units[e];
-            b += p[0] * u;
-            g += p[1] * u;
-            r += p[2] * u;
+        const uint32_t e0 = first[d], eLast = first[d + 1] - 1;
+        const uint8_t *p = row + 3 * static_cast<size_t>(source[e0]);
+        uint32_t u = units[e0];
+        uint32_t b = p[0] * u, g = p[1] * u, r = p[2] * u;
+        if (eLast > e0) {
+            uint32_t mb = 0, mg = 0, mr = 0;
+            const uint8_t *end = p + 3 * static_cast<size_t>(eLast - e0);
+            for (p += 3; p < end; p += 3) {
+                mb += p[0];
+                mg += p[1];
+                mr += p[2];
+            }
+            u = units[eLast];
+            b += mb * axis.perSrc + p[0] * u;
+            g += mg * axis.perSrc + p[1] * u;
+            r += mr * axis.perSrc + p[2] * u;
         }
         if (divide) {
             b = (b + half) / axis.perDst;
