@@ -65,5 +65,10 @@ void Title_Update() {
     facts.transparent = g_imgData.transparency != 0;
     facts.animation = (g_imgData.state & kImgAnimation) != 0;
     TCHAR title[1024];
-    if (Title_Build(title, facts, 1024, 0)) SetWindowText(frame, title);
+    if (!Title_Build(title, facts, 1024, 0)) return;
+    // A picture updates the title more than once; the same text again would
+    // only redraw the caption.
+    TCHAR shown[1024];
+    if (GetWindowText(frame, shown, 1024) > 0 && lstrcmp(shown, title) == 0) return;
+    SetWindowText(frame, title);
 }
