@@ -3,6 +3,8 @@
 // copies, single pixels and row order.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "image/resample/qv_ResampleDib.h"
 #include "resample_test_support.h"
 #include "std_thread_runner.h"
@@ -167,31 +169,33 @@ TEST(ResampleDispatch, EveryCodeWithEveryDepthRunsItsMethod) {
     const Change changes[] = {{23, 17, 9, 6}, {9, 6, 23, 17}, {23, 6, 9, 17}};
     for (const CodeRow &row : kCodeTable)
         for (Format format : kFormats)
-            for (const Change &c : changes) {
-                TestDib dib = MakeDib(format, c.sw, c.sh, false, static_cast<uint32_t>(row.code) * 7 + c.dw);
-                DibView view = dib.View();
-                ResampledDibOwner got;
-                ASSERT_EQ(Resize_Filtered(&view, c.dw, c.dh, row.code, row.code, got.get()), 1);
-                EXPECT_EQ(got->header->biWidth, c.dw);
-                EXPECT_EQ(got->header->biHeight, c.dh);
-                const bool enlarging = c.dw > c.sw || c.dh > c.sh;
-                const Method method = enlarging ? row.enlarge : row.reduce;
-                if (method == nullptr) {
-                    ResampledDibOwner simple;
-                    ASSERT_EQ(Resize_Simple(&view, c.dw, c.dh, simple.get()), 1);
-                    EXPECT_EQ(got->header->biBitCount, DepthOf(format));
-                    ASSERT_EQ(got->bitsBytes, simple->bitsBytes);
-                    EXPECT_EQ(0, std::memcmp(got->bits, simple->bits, got->bitsBytes));
-                    continue;
+            for (const Change &c : changes)
+                for (bool topDown : {false, true}) {
+                    TestDib dib = MakeDib(format, c.sw, c.sh, topDown, static_cast<uint32_t>(row.code) * 7 + c.dw);
+                    DibView view = dib.View();
+                    ResampledDibOwner got;
+                    ASSERT_EQ(Resize_Filtered(&view, c.dw, c.dh, row.code, row.code, got.get()), 1);
+                    EXPECT_EQ(got->header->biWidth, c.dw);
+                    EXPECT_EQ(std::abs(got->header->biHeight), c.dh);
+                    const bool enlarging = c.dw > c.sw || c.dh > c.sh;
+                    const Method method = enlarging ? row.enlarge : row.reduce;
+                    if (method == nullptr) {
+                        ResampledDibOwner simple;
+                        ASSERT_EQ(Resize_Simple(&view, c.dw, c.dh, simple.get()), 1);
+                        EXPECT_EQ(got->header->biBitCount, DepthOf(format));
+                        ASSERT_EQ(got->bitsBytes, simple->bitsBytes);
+                        EXPECT_EQ(0, std::memcmp(got->bits, simple->bits, got->bitsBytes));
+                        continue;
+                    }
+                    EXPECT_EQ(got->header->biBitCount, 24) << row.code;
+                    const Image src = To24(dib);
+                    Image want(c.dw, c.dh);
+                    ResampleRequest r = RequestFor(want, src);
+                    ASSERT_EQ(method(&r), 1);
+                    EXPECT_EQ(ResultAs24(*got).Pixels(), want.Pixels())
+                        << "code " << row.code << " depth " << DepthOf(format) << " " << c.sw << "->" << c.dw
+                        << (topDown ? " top-down" : "");
                 }
-                EXPECT_EQ(got->header->biBitCount, 24) << row.code;
-                const Image src = To24(dib);
-                Image want(c.dw, c.dh);
-                ResampleRequest r = RequestFor(want, src);
-                ASSERT_EQ(method(&r), 1);
-                EXPECT_EQ(ResultAs24(*got).Pixels(), want.Pixels())
-                    << "code " << row.code << " depth " << DepthOf(format) << " " << c.sw << "->" << c.dw;
-            }
 }
 
 TEST(ResampleDispatch, DirectionRulesForCodeZero) {
@@ -347,33 +351,35 @@ TEST(ResampleDispatch, Resize24ChoosesAveragingOrLinear) {
     }
 }
 
-// Pictures of other depths are widened to 24 bits in bands on the task
-// threads when large: the result is the one-thread result byte for byte, in
-// both row orders and whatever order the bands run in.
+// Pictures of other depths are widened to 24 bits, whole in bands on the
+// task threads or row by row inside the area average's bands: the result is
+// the one-thread result byte for byte, in both row orders and whatever order
+// the bands run in.
 void RunBackwards(size_t count, void (*task)(void *context, size_t index), void *context) {
     for (size_t k = count; k-- > 0;) task(context, k);
 }
 
 TEST(ResampleDispatch, WideningOnThreadsEqualsOneThread) {
     const TaskRunner threads{3, RunOnStdThreads}, backwards{5, RunBackwards};
-    for (Format format : kFormats) {
-        if (DepthOf(format) == 24) continue;
-        for (bool topDown : {false, true}) {
-            SCOPED_TRACE(::testing::Message() << DepthOf(format) << " bits" << (topDown ? " top-down" : ""));
-            TestDib dib = MakeDib(format, 1030, 1021, topDown, 17);
-            DibView view = dib.View();
-            ResampledDibOwner one;
-            ASSERT_EQ(Resize_Filtered(&view, 301, 217, kQualityAreaAverage, kQualityAreaAverage, one.get()), 1);
-            for (const TaskRunner *runner : {&threads, &backwards}) {
-                g_resampleTasks = runner;
-                ResampledDibOwner banded;
-                const int done = Resize_Filtered(&view, 301, 217, kQualityAreaAverage, kQualityAreaAverage, banded.get());
-                g_resampleTasks = nullptr;
-                ASSERT_EQ(done, 1);
-                EXPECT_TRUE(ResultAs24(*banded.get()).Pixels() == ResultAs24(*one.get()).Pixels());
+    for (Format format : kFormats)
+        for (int32_t code : {kQualityAreaAverage, kQualityLinear}) {
+            if (DepthOf(format) == 24) continue;
+            for (bool topDown : {false, true}) {
+                SCOPED_TRACE(::testing::Message() << DepthOf(format) << " bits, code " << code << (topDown ? " top-down" : ""));
+                TestDib dib = MakeDib(format, 1030, 1021, topDown, 17);
+                DibView view = dib.View();
+                ResampledDibOwner one;
+                ASSERT_EQ(Resize_Filtered(&view, 301, 217, code, code, one.get()), 1);
+                for (const TaskRunner *runner : {&threads, &backwards}) {
+                    g_resampleTasks = runner;
+                    ResampledDibOwner banded;
+                    const int done = Resize_Filtered(&view, 301, 217, code, code, banded.get());
+                    g_resampleTasks = nullptr;
+                    ASSERT_EQ(done, 1);
+                    EXPECT_TRUE(ResultAs24(*banded.get()).Pixels() == ResultAs24(*one.get()).Pixels());
+                }
             }
         }
-    }
 }
 
 }  // namespace

@@ -23,6 +23,10 @@ struct ResampleRequest {
     // 1: a method that cannot run (size limits, memory) hands the request to a
     // simpler one; 0: it fails instead.
     int32_t fallback;
+    // Only for Resample_AreaAverageFetched: the source rows are made on
+    // demand, row r as 24 bits into out (srcBits is then not read).
+    void (*fetchRow)(const void *context, int64_t row, uint8_t *out) = nullptr;
+    const void *fetchContext = nullptr;
 };
 
 // Method codes; the settings store these numbers and the dialogs pass them.
@@ -80,6 +84,10 @@ extern const TaskRunner *g_resampleTasks;
 
 // Area average on the least-common-multiple grid (reduction on both axes).
 int Resample_AreaAverage(ResampleRequest *request);
+// The same reduction reading the source through request->fetchRow, so that
+// a picture of another depth need not be widened whole first; 0 (nothing
+// written) when the grid is beyond its limits or it is not a reduction.
+int Resample_AreaAverageFetched(ResampleRequest *request);
 // Replication, or area average of the replicated source (enlargement).
 int Resample_AreaEnlarge(ResampleRequest *request);
 // Each source pixel repeated exactly kx times across and ky times down.

@@ -104,7 +104,7 @@ struct AreaJob {
     uint32_t p;        // units of one destination pixel on both axes; 0: divided per axis
     uint32_t divisor;
     uint32_t bands;
-    ResampleBuffer *buffers;  // two per band: row sums and the accumulator
+    ResampleBuffer *buffers;  // three per band: row sums, the accumulator, a fetched source row
 };
 
 void AreaBand(void *context, size_t band) {
@@ -113,8 +113,9 @@ void AreaBand(void *context, size_t band) {
     const uint32_t dw = static_cast<uint32_t>(r->dstWidth), dh = static_cast<uint32_t>(r->dstHeight);
     const uint32_t from = static_cast<uint32_t>(uint64_t{dh} * band / job.bands);
     const uint32_t to = static_cast<uint32_t>(uint64_t{dh} * (band + 1) / job.bands);
-    uint32_t *sums = job.buffers[2 * band].as<uint32_t>();
-    uint32_t *acc = job.buffers[2 * band + 1].as<uint32_t>();
+    uint32_t *sums = job.buffers[3 * band].as<uint32_t>();
+    uint32_t *acc = job.buffers[3 * band + 1].as<uint32_t>();
+    uint8_t *fetched = job.buffers[3 * band + 2].data();
     const uint32_t *first = job.down->first.as<uint32_t>();
     const uint32_t *source = job.down->source.as<uint32_t>();
     const uint32_t *units = job.down->units.as<uint32_t>();
@@ -126,7 +127,13 @@ void AreaBand(void *context, size_t band) {
         for (uint32_t e = first[i]; e < first[i + 1]; ++e) {
             if (static_cast<int64_t>(source[e]) != summedRow) {
                 summedRow = source[e];
-                AreaRowSums(Resample_Row(r->srcBits, r->srcStride, summedRow), *job.across, dw, job.p == 0, sums);
+                const uint8_t *row = fetched;
+                if (r->fetchRow != nullptr) {
+                    r->fetchRow(r->fetchContext, summedRow, fetched);
+                } else {
+                    row = Resample_Row(r->srcBits, r->srcStride, summedRow);
+                }
+                AreaRowSums(row, *job.across, dw, job.p == 0, sums);
             }
             const uint32_t u = units[e];
             for (size_t k = 0; k < values; ++k) acc[k] += sums[k] * u;
@@ -167,9 +174,11 @@ int AreaAverageRepeated(const ResampleRequest *r, uint32_t kx, uint32_t ky) {
     AreaAxis across, down;
     if (!across.Build(sw, dw, kx, lx) || !down.Build(sh, dh, ky, ly)) return 0;
     const uint32_t bands = AreaBands(r);
-    ResampleBuffer buffers[2 * 16];
-    for (uint32_t b = 0; b < 2 * bands; ++b)
-        if (buffers[b].Alloc(12 * uint64_t{dw}) == nullptr) return 0;
+    ResampleBuffer buffers[3 * 16];
+    for (uint32_t b = 0; b < bands; ++b)
+        if (buffers[3 * b].Alloc(12 * uint64_t{dw}) == nullptr || buffers[3 * b + 1].Alloc(12 * uint64_t{dw}) == nullptr ||
+            (r->fetchRow != nullptr && buffers[3 * b + 2].Alloc(3 * uint64_t{sw}) == nullptr))
+            return 0;
     // With P = 0 the two axes are divided one after the other so that no sum
     // passes 32 bits.
     AreaJob job{r, &across, &down, p, p != 0 ? p : by, bands, buffers};
@@ -189,6 +198,12 @@ int Resample_AreaAverage(ResampleRequest *r) {
     if (r->srcWidth == 1 && r->srcHeight == 1) return Resample_FillFromOnePixel(r);
     if (AreaAverageRepeated(r, 1, 1)) return 1;
     return r->fallback == 1 ? Resample_IntAverageHalf(r) : 0;
+}
+
+int Resample_AreaAverageFetched(ResampleRequest *r) {
+    if (!Resample_CheckRequest(r) || r->fetchRow == nullptr) return 0;
+    if (r->srcWidth < r->dstWidth || r->srcHeight < r->dstHeight) return 0;
+    return AreaAverageRepeated(r, 1, 1);
 }
 
 int Resample_AreaEnlarge(ResampleRequest *r) {

@@ -75,6 +75,22 @@ void ConvertBand(void *context, size_t band) {
                          job.out + job.outStride * static_cast<uint32_t>(y));
 }
 
+// Widens row r of the source (counted from the bottom) for the area average.
+struct RowWidening {
+    const PixelSource *pixels;
+    const uint8_t *bottom;
+    int32_t step;
+    int32_t width;
+
+    static void Fetch(const void *context, int64_t row, uint8_t *out) {
+        const RowWidening &w = *static_cast<const RowWidening *>(context);
+        PixelFetch_Row24(w.pixels, Resample_Row(w.bottom, w.step, row), 0, w.width, out);
+    }
+};
+
+int AreaAverageWidening(const DibView *source, const SourceFacts &f, const DibInfoHeader &header, int32_t w,
+                        int32_t h, ResampledDib *out);
+
 // Large pictures are widened on the task threads: the rows are independent,
 // and the fresh buffer's pages are first touched on all threads at once.
 size_t ConvertBands(const SourceFacts &f) {
@@ -225,6 +241,11 @@ int Resize_Filtered(const DibView *source, int32_t newWidth, int32_t newHeight, 
     // source keeps a top-down order; its result is written top-down too.
     const bool keepsOrder = f.bitsPerPixel == 24;
     const bool topDown = keepsOrder && f.topDown;
+    // The area average reads each source row once, in order: it widens the
+    // rows as it goes instead of a whole copy (the usual display copy).
+    if (!keepsOrder && !enlarging && Resample_MethodForCode(reduceCode, false) == ResampleMethod::AreaAverage &&
+        AreaAverageWidening(source, f, header, w, h, out))
+        return 1;
     const uint8_t *srcBottom = nullptr;
     int32_t srcStep = 0;
     ResampleBuffer converted;
@@ -266,6 +287,31 @@ int Resize_Filtered(const DibView *source, int32_t newWidth, int32_t newHeight, 
     *out = result;
     return 1;
 }
+
+namespace {
+
+int AreaAverageWidening(const DibView *source, const SourceFacts &f, const DibInfoHeader &header, int32_t w,
+                        int32_t h, ResampledDib *out) {
+    const RowWidening widening{&f.pixels, BottomRow(source->bits, f.stride, f.height, f.topDown),
+                               f.topDown ? -f.stride : f.stride, f.width};
+    ResampledDib result;
+    if (!NewPicture(reinterpret_cast<const uint8_t *>(&header), 40, w, h, false, 24, &result)) return 0;
+    const int32_t dstStride = static_cast<int32_t>(RowStride(w, 24));
+    // srcBits only passes the request check; every row comes from the fetch.
+    ResampleRequest request = {result.bits, w, h, dstStride, widening.bottom, f.width, f.height,
+                               static_cast<int32_t>(Resample_Stride24(f.width)), 0};
+    request.fetchRow = RowWidening::Fetch;
+    request.fetchContext = &widening;
+    if (!Resample_AreaAverageFetched(&request)) {
+        ResampledDib_Free(&result);
+        return 0;
+    }
+    ResampledDib_Free(out);
+    *out = result;
+    return 1;
+}
+
+}  // namespace
 
 int Resample_FillOne(const DibInfoHeader *header, uint8_t *dstBits, int32_t dstWidth, int32_t dstHeight,
                      int32_t dstStride, const uint8_t *srcBits) {
