@@ -431,8 +431,7 @@ struct PresortJob {
         const PresortJob &job = *static_cast<const PresortJob *>(context);
         PresortPart<Ch> &part = job.parts[index];
         const SortOrder &order = *job.order;
-        constexpr size_t kUnits = qvkey::TableUnits<Ch>();
-        part.present = static_cast<uint8_t *>(std::calloc(kUnits / 8, 1));
+        part.present = static_cast<uint8_t *>(std::calloc(qvkey::UnitSetBytes<Ch>(), 1));
         size_t namesSize = (part.to - part.from) * 24;
         part.names = static_cast<Ch *>(std::malloc((namesSize + 1) * sizeof(Ch)));
         if (part.present == nullptr || part.names == nullptr) {
@@ -468,10 +467,7 @@ struct PresortJob {
             Ch *name = part.names + part.namesUsed;
             std::memcpy(name, e.find.name, units * sizeof(Ch));
             name[units] = 0;
-            for (size_t k = 0; k < units; ++k) {
-                const uint32_t u = qvkey::UnitValue(name[k]);
-                if (u < kUnits) part.present[u >> 3] = uint8_t(part.present[u >> 3] | (1u << (u & 7)));
-            }
+            qvkey::UnitSet_Mark(part.present, name, units);
             r.offset = uint32_t(part.namesUsed);
             r.length = uint32_t(units);
             part.namesUsed += units + 1;
@@ -520,15 +516,6 @@ struct PresortJob {
     }
 };
 
-// Runs task(job, 0..parts-1) on the sort's threads or here.
-inline void Presort_RunParts(const SortWorkers *workers, size_t parts, void (*task)(void *, size_t), void *job) {
-    if (parts > 1) {
-        workers->run(parts, task, job);
-    } else {
-        task(job, 0);
-    }
-}
-
 template <class Ch>
 bool FileList_Presort(const FileListEntryT<Ch> *items, size_t n, const SortOrder &order,
                       const FileListText<Ch> &text, uint32_t *indices) {
@@ -545,19 +532,14 @@ bool FileList_Presort(const FileListEntryT<Ch> *items, size_t n, const SortOrder
     qvkey::UnitClasses<Ch> classes;
     PresortJob<Ch> job{items, &order, records, part, &classes};
     bool ok = records != nullptr && qvkey::UnitClasses_Init(&classes, order.natural);
-    if (ok) Presort_RunParts(text.workers, parts, &PresortJob<Ch>::Read, &job);
+    if (ok) Tasks_Run(text.workers, parts, &PresortJob<Ch>::Read, &job);
+    // The units present in any part take part in the ranking.
     for (size_t k = 0; ok && k < parts; ++k) {
         ok = part[k].ok;
-        // The units present in any part take part in the ranking.
-        constexpr size_t kUnits = qvkey::TableUnits<Ch>();
-        for (size_t u = 0; ok && u < kUnits; u += 8) {
-            const uint8_t bits = part[k].present[u >> 3];
-            for (size_t b = 0; bits != 0 && b < 8; ++b)
-                if (bits & (1u << b)) classes.weight[u + b] = 1;
-        }
+        if (ok) qvkey::UnitClasses_MarkSet(&classes, part[k].present);
     }
     ok = ok && qvkey::UnitClasses_Rank(&classes, order.natural ? text.natural : text.caseless);
-    if (ok) Presort_RunParts(text.workers, parts, &PresortJob<Ch>::Encode, &job);
+    if (ok) Tasks_Run(text.workers, parts, &PresortJob<Ch>::Encode, &job);
     // The parts' keys joined into one pool.
     size_t poolSize = 0;
     for (size_t k = 0; ok && k < parts; ++k) {

@@ -73,15 +73,29 @@ bool UnitClasses_Init(UnitClasses<Ch> *classes, bool digitsAsNumbers) {
     return classes->weight != nullptr;
 }
 
-// Notes the units of a text as present (1 in the table until ranked).
+// Units seen in texts, one bit per table unit: parts of a list can note
+// theirs apart (on threads of their own) and join them into the table.
 template <class Ch>
-void UnitClasses_Mark(UnitClasses<Ch> *classes, const Ch *text, size_t units) {
+constexpr size_t UnitSetBytes() {
+    return TableUnits<Ch>() / 8;
+}
+
+// Notes the units of a text in a set of UnitSetBytes<Ch>() zeroed bytes.
+template <class Ch>
+void UnitSet_Mark(uint8_t *present, const Ch *text, size_t units) {
     constexpr size_t kUnits = TableUnits<Ch>();
-    uint16_t *weight = classes->weight;
     for (size_t i = 0; i < units; ++i) {
         const uint32_t u = UnitValue(text[i]);
-        if (u < kUnits) weight[u] = 1;
+        if (u < kUnits) present[u >> 3] = uint8_t(present[u >> 3] | (1u << (u & 7)));
     }
+}
+
+// Notes the units of a set as present (1 in the table until ranked).
+template <class Ch>
+void UnitClasses_MarkSet(UnitClasses<Ch> *classes, const uint8_t *present) {
+    for (size_t byte = 0; byte < UnitSetBytes<Ch>(); ++byte)
+        for (uint32_t bit = 0; present[byte] >> bit != 0; ++bit)
+            if (present[byte] & (1u << bit)) classes->weight[8 * byte + bit] = 1;
 }
 
 // Ranks the units present by the exact compare of one-unit texts. With

@@ -10,3 +10,14 @@ struct TaskRunner {
     // Runs task(context, 0..count-1) and returns when all are done.
     void (*run)(size_t count, void (*task)(void *context, size_t index), void *context);
 };
+
+// Runs task(context, 0..count-1): on the runner when there is more than one,
+// else here.
+inline void Tasks_Run(const TaskRunner *runner, size_t count, void (*task)(void *context, size_t index),
+                      void *context) {
+    if (count > 1 && runner != nullptr && runner->run != nullptr) {
+        runner->run(count, task, context);
+        return;
+    }
+    for (size_t k = 0; k < count; ++k) task(context, k);
+}

@@ -182,11 +182,7 @@ int AreaAverageRepeated(const ResampleRequest *r, uint32_t kx, uint32_t ky) {
     // With P = 0 the two axes are divided one after the other so that no sum
     // passes 32 bits.
     AreaJob job{r, &across, &down, p, p != 0 ? p : by, bands, buffers};
-    if (bands > 1) {
-        g_resampleTasks->run(bands, AreaBand, &job);
-    } else {
-        AreaBand(&job, 0);
-    }
+    Tasks_Run(g_resampleTasks, bands, AreaBand, &job);
     return 1;
 }
 

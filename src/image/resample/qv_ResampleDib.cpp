@@ -258,11 +258,7 @@ int Resize_Filtered(const DibView *source, int32_t newWidth, int32_t newHeight, 
         ConvertJob job{&f.pixels, BottomRow(source->bits, f.stride, f.height, f.topDown),
                        f.topDown ? -f.stride : f.stride, f.width, f.height, converted.data(), stride24,
                        ConvertBands(f)};
-        if (job.bands > 1) {
-            g_resampleTasks->run(job.bands, ConvertBand, &job);
-        } else {
-            ConvertBand(&job, 0);
-        }
+        Tasks_Run(g_resampleTasks, job.bands, ConvertBand, &job);
         srcBottom = converted.data();
         srcStep = static_cast<int32_t>(stride24);
     }
