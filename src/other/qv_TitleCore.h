@@ -162,16 +162,16 @@ bool Title_Compose(Ch *out, size_t capacity, const TitleFacts<Ch> &f, const Titl
     return true;
 }
 
-// Shortens a path to fit kTitleShortPathUnits: its root, "...", then the last
-// separator and the file name; the whole path when the root reaches the
-// name; "..." and the tail when there is no root. out needs
-// kTitleShortPathUnits units.
+// Shortens a path to fit `cap` units (terminator included): its root, "...",
+// then the last separator and the file name; the whole path when the root
+// reaches the name; "..." and the tail when there is no root. A path shorter
+// than cap is kept. out needs cap units; cap below 8 leaves no room for the
+// dots and a tail and is refused.
 template <class Ch>
-bool TitleCore_ShortenPath(Ch *out, const Ch *path) {
+bool TitleCore_ShortenPath(Ch *out, const Ch *path, size_t cap = kTitleShortPathUnits) {
     if (out == nullptr) return false;
     out[0] = 0;
-    if (path == nullptr) return false;
-    constexpr size_t cap = kTitleShortPathUnits;
+    if (path == nullptr || cap < 8) return false;
     const size_t n = qvtext::Length(path);
     size_t used = 0;
     if (n < cap) return Title_Append(out, cap, &used, path, n);
