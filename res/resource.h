@@ -25,7 +25,14 @@
 #define IDS_TITLE_TRANSPARENT 312
 #define IDS_TITLE_ANIMATION 313
 #define IDM_MAIN 60
+#define IDM_CATALOGUE 61
 #define IDS_MENU_WORD 262
 #define IDS_GRID_NAMES 263
 #define IDS_BAD_NAME_CHARS 356
 #define IDS_START_FAILED 361
+#define IDS_CUSTOM_WRITE_FAILED 380
+// Generated key resources: key names (UTF-16 and ANSI) and default key maps.
+#define IDR_KEYNAMES_W 80
+#define IDR_KEYNAMES_A 81
+#define IDR_KEYMAP_W 82
+#define IDR_KEYMAP_A 83

@@ -13,6 +13,8 @@
 #include "other/qv_IniAndEnd.h"
 #include "other/qv_Instance.h"
 #include "other/qv_MenuProc.h"
+#include "other/qv_MenuState.h"
+#include "other/qv_Mouse.h"
 #include "other/qv_Settings.h"
 #include "other/qv_SysFacts.h"
 #include "other/qv_WndUtil.h"
@@ -68,7 +70,8 @@ void ReadScreenFactsAgain(bool displayChange) {
 
 LRESULT OnActivateApp(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!g_settings.option[kOptCaption]) DrawMenuBar(window);
-    // The menu and tool bar states are refreshed here with the tool bar.
+    Menu_UpdatePasteState(1);
+    Menu_UpdateToolbar();
     if (wParam) {
         g_frame.redrawAfterActivation = 0;
         if (Frame_CanRefresh()) {
@@ -284,7 +287,8 @@ LRESULT CALLBACK Frame_WndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
             }
             return DefWindowProc(window, message, wParam, lParam);
         case WM_MOUSEWHEEL:
-            // The mouse table turns the wheel into commands once it is part of the program.
+            // While a view scroll bar is operated the wheel belongs to it.
+            if (!g_frame.scrollBarInUse) Mouse_OnWheel(wParam);
             return 0;
         case WM_XBUTTONDOWN:
         case WM_XBUTTONUP:
@@ -295,6 +299,9 @@ LRESULT CALLBACK Frame_WndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK:
         case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK:
             return 0;
+        case WM_INITMENUPOPUP:
+            if (Menu_PrepareState(reinterpret_cast<HMENU>(wParam))) return 0;
+            return DefWindowProc(window, message, wParam, lParam);
         case WM_ENTERMENULOOP: return 0;
         case WM_EXITMENULOOP: Cursor_ForceVisible(0); return 0;
         case WM_ENTERSIZEMOVE: {
@@ -313,7 +320,7 @@ LRESULT CALLBACK Frame_WndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         }
         case WM_DROPFILES: return OnDropFiles(window, reinterpret_cast<HDROP>(wParam));
         case WM_DRAWCLIPBOARD:
-            // The paste state of the menus follows with the menu state.
+            Menu_UpdatePasteState(1);
             if (g_frame.nextClipboardViewer != nullptr) SendMessage(g_frame.nextClipboardViewer, message, wParam, lParam);
             return 0;
         case WM_CHANGECBCHAIN: return OnChangeCbChain(reinterpret_cast<HWND>(wParam), reinterpret_cast<HWND>(lParam));

@@ -15,6 +15,9 @@
 #include "other/qv_Globals.h"
 #include "other/qv_Help.h"
 #include "other/qv_Instance.h"
+#include "other/qv_KeyMap.h"
+#include "other/qv_KeyName.h"
+#include "other/qv_Mouse.h"
 #include "other/qv_Msg.h"
 #include "other/qv_Res.h"
 #include "other/qv_SysFacts.h"
@@ -139,7 +142,11 @@ StepOutcome CreateFrame(int showCommand) {
 
 StepOutcome CreateMenus(int) { return Frame_CreateMenus() ? kStepOk : kStepFailed; }
 
-StepOutcome AttachViewState(int) { return View_AttachState() ? kStepOk : kStepFailed; }
+StepOutcome AttachViewState(int) {
+    if (!View_AttachState()) return kStepFailed;
+    Mouse_Attach(g_process.frameWindow, g_viewRecord.window);
+    return kStepOk;
+}
 
 StepOutcome SetViewScrollSteps(int) {
     const int32_t line = 10;
@@ -185,6 +192,16 @@ StepOutcome PostFirstStart(int) {
     return kStepOk;
 }
 
+// Custom.dat is read under the lock of step 26; a missing or damaged file
+// leaves the defaults and is no start-up failure.
+StepOutcome ReadCustomisation(int) { return KeyMap_StartupRead() == 0 ? kStepOk : kStepFailed; }
+// A failed accelerator build keeps the previous table: the program still runs.
+StepOutcome BuildKeyMap(int) {
+    KeyMap_StartupAccelerators();
+    KeyName_LoadTable();
+    return kStepOk;
+}
+
 // The fixed order. A step whose module is not part of this build has no
 // entry function yet; its place and failure number are kept so the order
 // and the numbers users see stay the same as modules arrive.
@@ -216,9 +233,9 @@ const StartupStep kSteps[] = {
     {25, 773, "built-in picture formats", RegisterFormats, nullptr},
     {26, 782, "configuration lock", TakeConfigLock, ReleaseConfigLock},
     {27, 786, "read the configuration file", ReadConfiguration, nullptr},
-    {28, 0, "customisation file", nullptr, nullptr},
+    {28, 0, "customisation file", ReadCustomisation, nullptr},
     {29, 0, "plug-in list cache", nullptr, nullptr},
-    {30, 0, "key map and accelerators", nullptr, nullptr},
+    {30, 0, "key map and accelerators", BuildKeyMap, nullptr},
     {31, 0, "release the configuration lock", ReleaseConfigLockStep, nullptr},
     {32, 0, "start-up complete", MarkStartupComplete, nullptr},
     {33, 0, "post the start message", PostFirstStart, nullptr},
@@ -257,22 +274,24 @@ StartupResult IniAndEnd_Startup(HINSTANCE instance, int showCommand) {
     return kStartupRunning;
 }
 
+void MainLoop_Dispatch(MSG *msg) {
+    if (Help_PreTranslate(msg)) return;
+    const bool ours =
+        msg->hwnd != nullptr && (msg->hwnd == g_process.frameWindow || msg->hwnd == g_process.viewWindow);
+    if (ours && g_process.accelerators != nullptr &&
+        TranslateAccelerator(g_process.frameWindow, g_process.accelerators, msg))
+        return;
+    TranslateMessage(msg);
+    DispatchMessage(msg);
+}
+
 int MainLoop() {
     MSG msg;
     for (;;) {
         if (g_process.frameWindow == nullptr) return 0;
         if (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) return int(msg.wParam);
-            const bool taken = Help_PreTranslate(&msg) != FALSE;
-            if (!taken) {
-                const bool ours = msg.hwnd != nullptr &&
-                                  (msg.hwnd == g_process.frameWindow || msg.hwnd == g_process.viewWindow);
-                if (!(ours && g_process.accelerators != nullptr &&
-                      TranslateAccelerator(g_process.frameWindow, g_process.accelerators, &msg))) {
-                    TranslateMessage(&msg);
-                    DispatchMessage(&msg);
-                }
-            }
+            MainLoop_Dispatch(&msg);
             if (g_process.noSave && g_process.destroyOnce) {
                 g_process.destroyOnce = 0;
                 if (g_process.frameWindow == nullptr) return 0;

@@ -12,6 +12,9 @@ enum StartupResult {
 
 StartupResult IniAndEnd_Startup(HINSTANCE instance, int showCommand);
 int MainLoop();
+// What the loop does with one message it took: help first, then the
+// accelerators (only for the frame and the view), then the window.
+void MainLoop_Dispatch(MSG *msg);
 void IniAndEnd_Shutdown(int destroyInterface);
 // The saving part of the end sequence, for a session that ends while the
 // program runs (WM_ENDSESSION); nothing when saving is off.

@@ -77,6 +77,7 @@ int Menu_Create(HWND frame) {
 }
 
 HMENU Menu_GetMain() { return s_menu.main; }
+const TCHAR *Menu_GetSelectionText() { return s_menu.selectionText; }
 HMENU Menu_GetMainPopup() { return s_menu.popup; }
 
 HMENU Menu_GetPopupByIndex(int index) {
@@ -126,4 +127,28 @@ int Menu_EscapeAmpersands(TCHAR *out, const TCHAR *text, int capacity) {
     }
     out[n] = 0;
     return 1;
+}
+
+int Menu_SetItemText(HMENU menu, UINT item, bool byPosition, const TCHAR *text) {
+    if (menu == nullptr || text == nullptr) return 0;
+    MENUITEMINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_STRING;
+    info.dwTypeData = const_cast<TCHAR *>(text);
+    return SetMenuItemInfo(menu, item, byPosition ? TRUE : FALSE, &info) ? 1 : 0;
+}
+
+int Menu_EnableItem(HMENU menu, UINT item, bool byPosition, bool enable) {
+    if (menu == nullptr) return -1;
+    return EnableMenuItem(menu, item, (byPosition ? MF_BYPOSITION : MF_BYCOMMAND) | (enable ? MF_ENABLED : MF_GRAYED));
+}
+
+int Menu_CheckItem(HMENU menu, UINT item, bool byPosition, bool check) {
+    if (menu == nullptr) return -1;
+    return int(CheckMenuItem(menu, item, (byPosition ? MF_BYPOSITION : MF_BYCOMMAND) | (check ? MF_CHECKED : MF_UNCHECKED)));
+}
+
+int Menu_RadioCheck(HMENU menu, UINT first, UINT last, UINT selected) {
+    if (menu == nullptr) return 0;
+    return CheckMenuRadioItem(menu, first, last, selected, MF_BYCOMMAND) ? 1 : 0;
 }

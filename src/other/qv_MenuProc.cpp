@@ -1,8 +1,10 @@
 #include "other/qv_MenuProc.h"
 
+#include "image/qv_ScrollCommands.h"
 #include "other/qv_Dlg.h"
 #include "other/qv_Help.h"
 #include "other/qv_ListCommands.h"
+#include "other/qv_PopupCommands.h"
 
 namespace {
 
@@ -55,6 +57,10 @@ const HandlerRow kHandlers[] = {
     {CommandBlock::ComicPages, ListCommands_OnComicPages},
     {CommandBlock::Other, OnOther},
     {CommandBlock::Window, OnWindow},
+    {CommandBlock::PopupMenus, PopupCommands_OnCommand},
+    {CommandBlock::ScrollToPosition, ScrollCommands_OnScrollTo},
+    {CommandBlock::ScrollByKey, ScrollCommands_OnScrollByKey},
+    {CommandBlock::WheelScroll, ScrollCommands_OnWheelScroll},
 };
 
 }  // namespace
@@ -76,6 +82,11 @@ LRESULT MenuProc_OnCommand(const CommandMessage &m) {
             break;
         case Routing::Handler: {
             const CommandBlockRow *row = CommandBlocks_Find(id);
+            if (row != nullptr && row->block == CommandBlock::ComicNavigation && id >= 45113) {
+                // The comic-aware scroll keys belong to the scroll-by-key handler.
+                result = ScrollCommands_OnScrollByKey(m.window, id);
+                break;
+            }
             if (row != nullptr && (row->block == CommandBlock::ComicNavigation ||
                                    row->block == CommandBlock::ComicPrevNext)) {
                 result = int(ListCommands_Redispatch(m, id));

@@ -35,7 +35,10 @@ int Title_Build(TCHAR *out, const TitleFacts<TCHAR> &facts, int capacity, int em
     return Title_Compose(out, size_t(capacity), facts, loaded.texts, emptyWhenNothing != 0) ? 1 : 0;
 }
 
-int Title_ShortenPath(TCHAR *out, const TCHAR *path) { return TitleCore_ShortenPath(out, path) ? 1 : 0; }
+int Title_ShortenPath(TCHAR *out, const TCHAR *path, int limit) {
+    if (limit <= 0) return 0;
+    return TitleCore_ShortenPath(out, path, size_t(limit)) ? 1 : 0;
+}
 
 bool (*g_titleStatusBarPresent)() = nullptr;
 

@@ -10,8 +10,9 @@
 // it is the program title, or empty when emptyWhenNothing. 1/0.
 int Title_Build(TCHAR *out, const TitleFacts<TCHAR> &facts, int capacity, int emptyWhenNothing);
 
-// Shortens a path into out (kTitleShortPathUnits characters). 1/0.
-int Title_ShortenPath(TCHAR *out, const TCHAR *path);
+// Shortens a path into out (limit characters, terminator included; a path
+// shorter than that is kept). 1/0.
+int Title_ShortenPath(TCHAR *out, const TCHAR *path, int limit = int(kTitleShortPathUnits));
 
 // Builds the title from the current picture and list and sets it on the
 // frame.
