@@ -12,6 +12,7 @@
 //   command ID              posts command ID to the frame
 //   view                    prints the view's client width and height and
 //                           the screen position of its client origin
+//   popup TIMEOUT_MS        a popup menu window ("#32768") is showing
 // With QV_PROBE_IN set to a folder, only windows of programs started from
 // that folder count (other tests may run programs at the same time).
 #include <windows.h>
@@ -46,6 +47,13 @@ bool FromWantedFolder(HWND w) {
 BOOL CALLBACK CollectFrames(HWND w, LPARAM) {
     wchar_t name[64];
     if (GetClassNameW(w, name, 64) > 0 && wcscmp(name, kFrameClass) == 0 && FromWantedFolder(w)) s_found.push_back(w);
+    return TRUE;
+}
+
+BOOL CALLBACK CollectPopups(HWND w, LPARAM) {
+    wchar_t name[16];
+    if (IsWindowVisible(w) && GetClassNameW(w, name, 16) > 0 && wcscmp(name, L"#32768") == 0 && FromWantedFolder(w))
+        s_found.push_back(w);
     return TRUE;
 }
 
@@ -142,6 +150,15 @@ int wmain(int argc, wchar_t **argv) {
         const auto frames = Frames();
         if (frames.empty() || argc < 3) return 1;
         return PostMessageW(frames[0], WM_COMMAND, WPARAM(_wtoi(argv[2])), 0) ? 0 : 1;
+    }
+    if (command == L"popup") {
+        const bool ok = WaitFor([] {
+            s_found.clear();
+            EnumWindows(CollectPopups, 0);
+            return !s_found.empty();
+        }, timeout);
+        std::printf("%s\n", ok ? "popup" : "no popup");
+        return ok ? 0 : 1;
     }
     if (command == L"view") {
         const auto frames = Frames();

@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# The program used by hand: keys from the default key map page through a
+# folder, the wheel pages too, a right click opens the popup menu and a
+# middle click ends the program, which then writes its settings. Input goes
+# through the X display (xdotool), as a user's would.
+set -uo pipefail
+. "$(dirname "$0")/common.bash" "$1"
+
+pics="$work/pics"
+mkdir -p "$pics"
+convert -size 64x48 xc:'#FF0000' "$pics/a.png"
+convert -size 64x48 xc:'#00FF00' "$pics/b.png"
+convert -size 64x48 xc:'#0000FF' "$pics/c.png"
+convert -size 64x48 xc:'#FFFF00' "$pics/d.png"
+winpics=$(winepath -w "$pics")
+
+expect_title() {
+  local got
+  if got=$(probe "$1" title 20000 "$2"); then pass "$3 ($got)"; else fail "$3: title is '$got'"; fi
+}
+
+# The X window of the visible frame of PROGRAM.
+frame_xid() {
+  local name i id
+  name=$(echo "$1.exe" | tr 'A-Z' 'a-z')
+  for i in $(seq 1 50); do
+    id=$(xdotool search --onlyvisible --classname "$name" 2>/dev/null | head -n1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.2
+  done
+  return 1
+}
+
+# press XID KEYS...: gives the frame the keyboard focus, then types.
+press() {
+  local xid=$1
+  shift
+  xdotool windowfocus --sync "$xid" 2>/dev/null || true
+  xdotool key --delay 50 "$@"
+}
+
+# click DIR BUTTON: moves the pointer to the middle of the view and clicks
+# BUTTON (2 middle, 3 right, 4 wheel up, 5 wheel down).
+click() {
+  local vw vh sx sy
+  read -r vw vh sx sy <<<"$(probe "$1" view)"
+  xdotool mousemove --sync $((sx + vw / 2)) $((sy + vh / 2)) click "$2"
+}
+
+for program in Quivelta Quivelta98; do
+  dir="$work/$program"
+  install "$dir" "$program" "$build/$program/data/dibcore.dll"
+  cfg="$dir/user/u/Quivelta.cfg"
+
+  wine "$dir/$program.exe" /user=u "$winpics\\a.png" >/dev/null 2>&1 &
+  pid=$!
+  probe "$dir" frame 30000 >/dev/null
+  expect_title "$dir" "a.png (1/4)" "$program opens a.png"
+  xid=$(frame_xid "$program") || { fail "$program: no X window for the frame"; stop "$pid"; continue; }
+
+  press "$xid" space
+  expect_title "$dir" "b.png (2/4)" "$program: Space shows the next picture"
+  press "$xid" ctrl+End
+  expect_title "$dir" "d.png (4/4)" "$program: Ctrl+End goes to the last picture"
+  press "$xid" BackSpace
+  expect_title "$dir" "c.png (3/4)" "$program: BackSpace goes back one"
+  click "$dir" 5
+  expect_title "$dir" "d.png (4/4)" "$program: the wheel turned down pages forward"
+  click "$dir" 4
+  expect_title "$dir" "c.png (3/4)" "$program: the wheel turned up pages back"
+
+  click "$dir" 3
+  if probe "$dir" popup 10000 >/dev/null; then pass "$program: a right click opens the popup menu"; else fail "$program: no popup menu after a right click"; fi
+  # One Escape closes the menu (a second would reach the frame: Esc exits).
+  xdotool key Escape
+  for i in $(seq 1 50); do probe "$dir" popup 0 >/dev/null || break; sleep 0.1; done
+
+  # The settings file is written at the end; remove it to see that it is.
+  rm -f "$cfg"
+  click "$dir" 2
+  if wait_gone "$pid" 30; then pass "$program: a middle click ends the program"; else fail "$program: still running after a middle click"; probe "$dir" exit 30000 >/dev/null; stop "$pid"; fi
+  if [ -s "$cfg" ]; then pass "$program: the settings were written at the end"; else fail "$program: no settings file after the middle-click exit"; fi
+done
+
+[ "$failures" = 0 ] || { echo "$failures failure(s)"; exit 1; }
+echo "all passed"
