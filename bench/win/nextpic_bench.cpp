@@ -21,6 +21,8 @@
 #include "image/qv_View.h"
 #include "other/qv_Frame.h"
 #include "other/qv_Globals.h"
+#include "other/qv_IniAndEnd.h"
+#include "other/qv_KeyMap.h"
 #include "other/qv_Settings.h"
 #include "other/qv_SysFacts.h"
 #include "util/qv_Str.h"
@@ -63,6 +65,32 @@ double NextMs() {
     return Bench_NowMs() - t0;
 }
 
+// Runs the program's own loop step on everything queued, then paints.
+void PumpAndPaint() {
+    MSG m;
+    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) MainLoop_Dispatch(&m);
+    UpdateWindow(g_process.frameWindow);
+    if (g_process.viewWindow != nullptr) UpdateWindow(g_process.viewWindow);
+    GdiFlush();
+}
+
+// A command posted to the frame, through the loop, until painted.
+double PostedCommandMs(UINT id) {
+    const double t0 = Bench_NowMs();
+    PostMessage(g_process.frameWindow, WM_COMMAND, id, 0);
+    PumpAndPaint();
+    return Bench_NowMs() - t0;
+}
+
+// A key as the keyboard delivers it to the view: the loop's accelerator
+// table turns it into the command. Until painted.
+double KeyPressMs(UINT virtualKey) {
+    const double t0 = Bench_NowMs();
+    PostMessage(g_process.viewWindow, WM_KEYDOWN, virtualKey, 1);
+    PumpAndPaint();
+    return Bench_NowMs() - t0;
+}
+
 // The display copy alone: the zoom recomputed in its mode, copy remade.
 double DisplayCopyMs() {
     const double t0 = Bench_NowMs();
@@ -97,6 +125,11 @@ int main(int argc, char **argv) {
     Sys_ReadMetrics();
     if (Dibcore_Load(programFolder) != 1 || !Format_RegisterBuiltins()) {
         std::fprintf(stderr, "data\\dibcore.dll could not be bound\n");
+        return 1;
+    }
+    // The default key map, as start-up builds it when Custom.dat has none.
+    if (KeyMap_LoadDefault(&g_keyMap) != 0 || !KeyMap_BuildAccelerators()) {
+        std::fprintf(stderr, "the default key map could not be built\n");
         return 1;
     }
     if (Frame_Create(GetModuleHandle(nullptr), SW_SHOWNORMAL) != 0 || !View_AttachState()) {
@@ -154,6 +187,32 @@ int main(int argc, char **argv) {
         std::printf("%-32s decode %6.1f ms  next %6.1f ms  overhead %6.1f %%  (display copy %5.1f ms)\n", name, d,
                     t, d > 0 ? (t - d) * 100.0 / d : 0.0, c);
     }
+    // The keyboard path next to the posted command. Per step both load the
+    // same two pictures (posted next, key back, key next, posted back), so
+    // the decode times cancel out of the comparison.
+    std::vector<double> posted, keyed;
+    double sumPosted = 0, sumKeyed = 0;
+    for (int r = 0; r < rounds; ++r)
+        for (int32_t i = 0; i < pictures; ++i) {
+            const double p1 = PostedCommandMs(40062), k1 = KeyPressMs(VK_BACK), k2 = KeyPressMs(VK_SPACE),
+                         p2 = PostedCommandMs(40061);
+            posted.push_back(p1 + p2);
+            keyed.push_back(k1 + k2);
+            sumPosted += p1 + p2;
+            sumKeyed += k1 + k2;
+            PostedCommandMs(40062);
+        }
+    std::printf("next+previous, same pictures: posted commands %.1f ms, keys %.1f ms in all; median pair %.2f / "
+                "%.2f ms\n", sumPosted, sumKeyed, Median(posted), Median(keyed));
+    // The accelerator path alone: Home (45095) on a picture that fits the
+    // view scrolls nothing, so what is timed is the message path.
+    std::vector<double> postedHome, keyedHome;
+    for (int n = 0; n < 2000; ++n) {
+        postedHome.push_back(PostedCommandMs(45095));
+        keyedHome.push_back(KeyPressMs(VK_HOME));
+    }
+    std::printf("a command that does nothing: posted %.4f ms, by its key %.4f ms (medians of %zu)\n",
+                Median(postedHome), Median(keyedHome), keyedHome.size());
     std::printf("all pictures: decode %.1f ms, next %.1f ms, overhead %.1f %% (display copies %.1f ms)\n", sumDecode,
                 sumNext, sumDecode > 0 ? (sumNext - sumDecode) * 100.0 / sumDecode : 0.0, sumCopy);
     DestroyWindow(g_process.frameWindow);
