@@ -168,22 +168,24 @@ int CustomFile_FindChunk(CustomFile *file, uint32_t *outLength, const char tag[4
     }
 }
 
+CustomFileReading::CustomFileReading(CustomFile *given) {
+    if (given != nullptr)
+        file_ = given;
+    else if (CustomFile_Open(&own_, 0) == 0)
+        file_ = &own_;
+}
+
+CustomFileReading::~CustomFileReading() { CustomFile_Close(&own_); }
+
 int CustomFile_ReadChunk(CustomFile *file, const char tag[4], uint8_t *data, uint32_t capacity, uint32_t *length) {
-    CustomFile own;
-    if (file == nullptr) {
-        if (CustomFile_Open(&own, 0) != 0) {
-            CustomFile_Close(&own);
-            return 255;
-        }
-        file = &own;
-    }
+    CustomFileReading reading(file);
+    if (reading.file() == nullptr) return 255;
     uint32_t chunkLength = 0;
     int step = 0;
-    if (CustomFile_FindChunk(file, &chunkLength, tag) != 0) step = 254;
+    if (CustomFile_FindChunk(reading.file(), &chunkLength, tag) != 0) step = 254;
     else if (chunkLength > capacity) step = 1;
-    else if (chunkLength != 0 && (data == nullptr || !File_ReadExact(data, &file->stream, chunkLength))) step = 3;
+    else if (chunkLength != 0 && (data == nullptr || !File_ReadExact(data, &reading.file()->stream, chunkLength))) step = 3;
     if (step == 0 && length != nullptr) *length = chunkLength;
-    if (file == &own) CustomFile_Close(&own);
     return step;
 }
 

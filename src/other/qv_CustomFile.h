@@ -40,3 +40,20 @@ int CustomFile_ReadChunk(CustomFile *file, const char tag[4], uint8_t *data, uin
 // chunk byte for byte; the old file stays until the new one is on disk.
 // 0 ok, else the failing step, which the user has already been told about.
 int CustomFile_WriteChunk(const char tag[4], const uint8_t *data, uint32_t length);
+
+// The file a chunk reader works on: the caller's open file, or, when none is
+// given, Custom.dat opened for reading here (under the lock) and closed when
+// the reader's scope ends.
+class CustomFileReading {
+public:
+    explicit CustomFileReading(CustomFile *given);
+    ~CustomFileReading();
+    CustomFileReading(const CustomFileReading &) = delete;
+    CustomFileReading &operator=(const CustomFileReading &) = delete;
+    // Null when Custom.dat had to be opened and could not be.
+    CustomFile *file() const { return file_; }
+
+private:
+    CustomFile own_;
+    CustomFile *file_ = nullptr;
+};

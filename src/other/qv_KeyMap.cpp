@@ -53,24 +53,17 @@ HMODULE ResourceModule() { return g_process.instance != nullptr ? g_process.inst
 
 int KeyMap_Load(KeyTable *table, CustomFile *file) {
     if (table == nullptr) return 7;
-    CustomFile own;
-    if (file == nullptr) {
-        if (CustomFile_Open(&own, 0) != 0) {
-            CustomFile_Close(&own);
-            return 255;
-        }
-        file = &own;
-    }
+    CustomFileReading reading(file);
+    if (reading.file() == nullptr) return 255;
     uint32_t length = 0;
     int step = 0;
     uint8_t *data = nullptr;
-    if (CustomFile_FindChunk(file, &length, kKeysTag) != 0) step = 254;
+    if (CustomFile_FindChunk(reading.file(), &length, kKeysTag) != 0) step = 254;
     else if (length < 12) step = 1;
     else if ((data = static_cast<uint8_t *>(std::malloc(length))) == nullptr) step = 6;
-    else if (!File_ReadExact(data, &file->stream, length)) step = 3;
+    else if (!File_ReadExact(data, &reading.file()->stream, length)) step = 3;
     else step = KeyMap_ParseChunk(data, length, kRequiredTextForm, kConvert, table);
     std::free(data);
-    if (file == &own) CustomFile_Close(&own);
     return step;
 }
 

@@ -14,7 +14,7 @@
 #include "other/qv_Instance.h"
 #include "other/qv_OptTable.h"
 #include "other/qv_Settings.h"
-#include "support/temp_folder.h"
+#include "support/user_folder.h"
 
 namespace {
 
@@ -42,15 +42,7 @@ bool IsStoreRow(const OptRow &r) {
 class CfgFile : public ::testing::Test {
 protected:
     void SetUp() override {
-        Cfg_ResetForTests();
-        Instance_Release();
-        g_cmdLine = CommandLine{};
-        lstrcpyn(dataDir_, temp_.path().c_str(), MAX_PATH);
-        g_cmdLine.dataDir = dataDir_;
-        lstrcpy(g_cmdLine.userPart, TEXT("tester"));
-        wsprintf(g_cmdLine.instanceId, TEXT("%08lX"), GetCurrentProcessId() ^ (GetTickCount() << 12));
-        ASSERT_EQ(Instance_CreateMutex(), 0);
-        ASSERT_EQ(Cfg_BuildPath(), 0);
+        ASSERT_TRUE(folder_.Open());
         Settings_InitBoth(61);
         g_optEffects = OptEffects{};
     }
@@ -81,16 +73,15 @@ protected:
         return buffer;
     }
 
-    TempFolder temp_{TEXT("cfg")};
-    TCHAR dataDir_[MAX_PATH] = {};
+    TestUserFolder folder_{TEXT("cfg"), TEXT("tester")};
 };
 
 TEST_F(CfgFile, PathAndUserFolder) {
-    EXPECT_EQ(Path(), temp_.path() + TEXT("\\user\\tester\\Quivelta.cfg"));
+    EXPECT_EQ(Path(), folder_.path() + TEXT("\\user\\tester\\Quivelta.cfg"));
     TCHAR folder[MAX_PATH];
-    EXPECT_EQ(Cfg_GetUserFolder(folder, MAX_PATH), int(temp_.path().size() + 12));
-    EXPECT_EQ(tstring(folder), temp_.path() + TEXT("\\user\\tester"));
-    EXPECT_EQ(Cfg_GetUserFolder(nullptr, 0), int(temp_.path().size() + 13));
+    EXPECT_EQ(Cfg_GetUserFolder(folder, MAX_PATH), int(folder_.path().size() + 12));
+    EXPECT_EQ(tstring(folder), folder_.path() + TEXT("\\user\\tester"));
+    EXPECT_EQ(Cfg_GetUserFolder(nullptr, 0), int(folder_.path().size() + 13));
     EXPECT_EQ(Cfg_BuildPath(), 0);  // a second call does nothing
     EXPECT_EQ(Cfg_EnsureFolders(), 0);
     EXPECT_NE(GetFileAttributes(folder), INVALID_FILE_ATTRIBUTES);

@@ -14,7 +14,7 @@
 #include "other/qv_Instance.h"
 #include "other/qv_KeyMap.h"
 #include "support/capture_boxes.h"
-#include "support/temp_folder.h"
+#include "support/user_folder.h"
 
 namespace {
 
@@ -79,17 +79,9 @@ const std::vector<Rec> kUserKeys = {
 class CustomFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Cfg_ResetForTests();
-        Instance_Release();
-        g_cmdLine = CommandLine{};
-        lstrcpyn(dataDir_, temp_.path().c_str(), MAX_PATH);
-        g_cmdLine.dataDir = dataDir_;
-        lstrcpy(g_cmdLine.userPart, TEXT("tester"));
-        wsprintf(g_cmdLine.instanceId, TEXT("%08lX"), GetCurrentProcessId() ^ (GetTickCount() << 12));
-        ASSERT_EQ(Instance_CreateMutex(), 0);
-        ASSERT_EQ(Cfg_BuildPath(), 0);
+        ASSERT_TRUE(folder_.Open());
         ASSERT_EQ(Cfg_EnsureFolders(), 0);
-        path_ = temp_.path() + TEXT("\\user\\tester\\Custom.dat");
+        path_ = folder_.path() + TEXT("\\user\\tester\\Custom.dat");
     }
     void TearDown() override {
         KeyMap_Free(&g_keyMap);
@@ -102,8 +94,7 @@ protected:
         return KeyMap_SaveChunk();
     }
 
-    TempFolder temp_{TEXT("custom")};
-    TCHAR dataDir_[MAX_PATH] = {};
+    TestUserFolder folder_{TEXT("custom"), TEXT("tester")};
     tstring path_;
 };
 

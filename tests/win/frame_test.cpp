@@ -18,7 +18,7 @@
 #include "other/qv_Msg.h"
 #include "other/qv_Settings.h"
 #include "support/capture_boxes.h"
-#include "support/temp_folder.h"
+#include "support/user_folder.h"
 
 namespace {
 
@@ -28,16 +28,8 @@ int s_dropFiles = 0;
 class Frame : public ::testing::Test {
 protected:
     void SetUp() override {
-        Cfg_ResetForTests();
-        Instance_Release();
         Msg_ResetForTests();
-        g_cmdLine = CommandLine{};
-        lstrcpyn(dataDir_, temp_.path().c_str(), MAX_PATH);
-        g_cmdLine.dataDir = dataDir_;
-        lstrcpy(g_cmdLine.userPart, TEXT("frame"));
-        wsprintf(g_cmdLine.instanceId, TEXT("%08lX"), GetCurrentProcessId() ^ (GetTickCount() << 12));
-        ASSERT_EQ(Instance_CreateMutex(), 0);
-        ASSERT_EQ(Cfg_BuildPath(), 0);
+        ASSERT_TRUE(folder_.Open());
         Settings_InitBoth(61);
         g_process = ProcessState{};
         g_process.instance = GetModuleHandle(nullptr);
@@ -79,8 +71,7 @@ protected:
         return true;
     }
 
-    TempFolder temp_{TEXT("frame")};
-    TCHAR dataDir_[MAX_PATH] = {};
+    TestUserFolder folder_{TEXT("frame"), TEXT("frame")};
     HWND frame_ = nullptr;
 };
 

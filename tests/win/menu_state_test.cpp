@@ -18,7 +18,7 @@
 #include "other/qv_Msg.h"
 #include "other/qv_Settings.h"
 #include "support/real_dibcore.h"
-#include "support/temp_folder.h"
+#include "support/user_folder.h"
 #include "support/view_fixture.h"
 
 namespace {
@@ -58,16 +58,8 @@ void EmptyTheClipboard(HWND owner) {
 class MenuState : public ::testing::Test {
 public:
     void SetUp() override {
-        Cfg_ResetForTests();
-        Instance_Release();
         Msg_ResetForTests();
-        g_cmdLine = CommandLine{};
-        lstrcpyn(dataDir_, temp_.path().c_str(), MAX_PATH);
-        g_cmdLine.dataDir = dataDir_;
-        lstrcpy(g_cmdLine.userPart, TEXT("menus"));
-        wsprintf(g_cmdLine.instanceId, TEXT("%08lX"), GetCurrentProcessId() ^ (GetTickCount() << 12));
-        ASSERT_EQ(Instance_CreateMutex(), 0);
-        ASSERT_EQ(Cfg_BuildPath(), 0);
+        ASSERT_TRUE(folder_.Open());
         Settings_InitBoth(61);
         g_process = ProcessState{};
         g_process.instance = GetModuleHandle(nullptr);
@@ -119,8 +111,7 @@ public:
     }
 
     RealDibcore lib_;
-    TempFolder temp_{TEXT("menus")};
-    TCHAR dataDir_[MAX_PATH] = {};
+    TestUserFolder folder_{TEXT("menus"), TEXT("menus")};
     TCHAR path_[32] = TEXT("C:\\pictures\\a.bmp");
     HWND frame_ = nullptr;
 };

@@ -26,7 +26,7 @@
 #include "other/qv_SysFacts.h"
 #include "other/qv_WndUtil.h"
 #include "support/real_dibcore.h"
-#include "support/temp_folder.h"
+#include "support/user_folder.h"
 #include "support/view_fixture.h"
 
 namespace {
@@ -390,15 +390,7 @@ TEST_F(Mouse, AChordTakesTheHeldButtonsClick) {
 class MouseChunkFile : public ::testing::Test {
 protected:
     void SetUp() override {
-        Cfg_ResetForTests();
-        Instance_Release();
-        g_cmdLine = CommandLine{};
-        lstrcpyn(dataDir_, temp_.path().c_str(), MAX_PATH);
-        g_cmdLine.dataDir = dataDir_;
-        lstrcpy(g_cmdLine.userPart, TEXT("mouse"));
-        wsprintf(g_cmdLine.instanceId, TEXT("%08lX"), GetCurrentProcessId() ^ (GetTickCount() << 12));
-        ASSERT_EQ(Instance_CreateMutex(), 0);
-        ASSERT_EQ(Cfg_BuildPath(), 0);
+        ASSERT_TRUE(folder_.Open());
         ASSERT_EQ(Cfg_EnsureFolders(), 0);
         TCHAR folder[MAX_PATH];
         ASSERT_GT(Cfg_GetUserFolder(folder, MAX_PATH), 0);
@@ -426,8 +418,7 @@ protected:
                memcmp(a.dragMode, b.dragMode, sizeof a.dragMode) == 0 &&
                memcmp(a.dragMk, b.dragMk, sizeof a.dragMk) == 0 && memcmp(a.dragVk, b.dragVk, sizeof a.dragVk) == 0;
     }
-    TempFolder temp_{TEXT("mouse")};
-    TCHAR dataDir_[MAX_PATH]{};
+    TestUserFolder folder_{TEXT("mouse"), TEXT("mouse")};
     tstring path_;
 };
 
