@@ -44,7 +44,9 @@ press() {
 click() {
   local vw vh sx sy
   read -r vw vh sx sy <<<"$(probe "$1" view)"
-  xdotool mousemove --sync $((sx + vw / 2)) $((sy + vh / 2)) click "$2"
+  # No --sync: it waits for the pointer to move, which it does not when it
+  # is already there.
+  xdotool mousemove $((sx + vw / 2)) $((sy + vh / 2)) sleep 0.2 click "$2"
 }
 
 for program in Quivelta Quivelta98; do
