@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The program used by hand: keys from the default key map page through a
 # folder, the wheel pages too, a right click opens the popup menu and a
-# middle click ends the program, which then writes its settings. Input goes
+# middle click ends the program, which then writes its settings; a key map
+# saved in Custom.dat takes the place of the default one. Input goes
 # through the X display (xdotool), as a user's would.
 set -uo pipefail
 . "$(dirname "$0")/common.bash" "$1"
@@ -82,6 +83,25 @@ for program in Quivelta Quivelta98; do
   click "$dir" 2
   if wait_gone "$pid" 30; then pass "$program: a middle click ends the program"; else fail "$program: still running after a middle click"; probe "$dir" exit 30000 >/dev/null; stop "$pid"; fi
   if [ -s "$cfg" ]; then pass "$program: the settings were written at the end"; else fail "$program: no settings file after the middle-click exit"; fi
+
+  # A key map saved in Custom.dat replaces the default one at start-up: the
+  # default image with next-file's Space (0x20) turned into F12 (0x7B).
+  image=$build/res-gen/keymap82.bin
+  [ "$program" = Quivelta98 ] && image=$build/res-gen/keymap83.bin
+  perl -0777 -pe 's/\x7e\x9c\x02\x00\x01\x01\x20\x00\x60\x00/\x7e\x9c\x02\x00\x01\x01\x7b\x00\x60\x00/' "$image" \
+    >"$dir/user/u/Custom.dat"
+  wine "$dir/$program.exe" /user=u "$winpics\\a.png" >/dev/null 2>&1 &
+  pid=$!
+  probe "$dir" frame 30000 >/dev/null
+  expect_title "$dir" "a.png (1/4)" "$program opens a.png with a saved key map"
+  xid=$(frame_xid "$program") || { fail "$program: no X window for the frame"; stop "$pid"; continue; }
+  press "$xid" space
+  sleep 1
+  expect_title "$dir" "a.png (1/4)" "$program: Space no longer pages once the saved map unbinds it"
+  press "$xid" F12
+  expect_title "$dir" "b.png (2/4)" "$program: F12, bound in Custom.dat, shows the next picture"
+  probe "$dir" exit 30000 >/dev/null
+  wait_gone "$pid" 30 || { fail "$program: still running"; stop "$pid"; }
 done
 
 [ "$failures" = 0 ] || { echo "$failures failure(s)"; exit 1; }
