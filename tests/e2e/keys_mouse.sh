@@ -50,16 +50,22 @@ click() {
   xdotool mousemove $((sx + vw / 2)) $((sy + vh / 2)) sleep 0.2 click "$2"
 }
 
+# start DIR PROGRAM WHAT: starts PROGRAM on a.png and waits for its frame;
+# sets pid and xid. 1 when the frame has no X window (the program is ended).
+start() {
+  wine "$1/$2.exe" /user=u "$winpics\\a.png" >/dev/null 2>&1 &
+  pid=$!
+  probe "$1" frame 30000 >/dev/null
+  expect_title "$1" "a.png (1/4)" "$3"
+  xid=$(frame_xid "$2") || { fail "$2: no X window for the frame"; stop "$pid"; return 1; }
+}
+
 for program in Quivelta Quivelta98; do
   dir="$work/$program"
   install "$dir" "$program" "$build/$program/data/dibcore.dll"
   cfg="$dir/user/u/Quivelta.cfg"
 
-  wine "$dir/$program.exe" /user=u "$winpics\\a.png" >/dev/null 2>&1 &
-  pid=$!
-  probe "$dir" frame 30000 >/dev/null
-  expect_title "$dir" "a.png (1/4)" "$program opens a.png"
-  xid=$(frame_xid "$program") || { fail "$program: no X window for the frame"; stop "$pid"; continue; }
+  start "$dir" "$program" "$program opens a.png" || continue
 
   press "$xid" space
   expect_title "$dir" "b.png (2/4)" "$program: Space shows the next picture"
@@ -90,11 +96,7 @@ for program in Quivelta Quivelta98; do
   [ "$program" = Quivelta98 ] && image=$build/res-gen/keymap83.bin
   perl -0777 -pe 's/\x7e\x9c\x02\x00\x01\x01\x20\x00\x60\x00/\x7e\x9c\x02\x00\x01\x01\x7b\x00\x60\x00/' "$image" \
     >"$dir/user/u/Custom.dat"
-  wine "$dir/$program.exe" /user=u "$winpics\\a.png" >/dev/null 2>&1 &
-  pid=$!
-  probe "$dir" frame 30000 >/dev/null
-  expect_title "$dir" "a.png (1/4)" "$program opens a.png with a saved key map"
-  xid=$(frame_xid "$program") || { fail "$program: no X window for the frame"; stop "$pid"; continue; }
+  start "$dir" "$program" "$program opens a.png with a saved key map" || continue
   press "$xid" space
   sleep 1
   expect_title "$dir" "a.png (1/4)" "$program: Space no longer pages once the saved map unbinds it"
