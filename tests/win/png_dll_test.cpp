@@ -10,6 +10,7 @@
 
 #include "../../dibcore/include/dib_png.h"
 #include "../../dibcore/include/dibcore_api.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -123,9 +124,9 @@ TEST_F(PngDll, WriteThenReadThroughFiles) {
     const std::vector<uint8_t> pal = Fixture("c3_d4.png");
     const DibHandle picture = Keep(pngMToDib_(pal.data(), uint32_t(pal.size())));
     ASSERT_NE(picture, 0);
-    char temp[MAX_PATH];
-    ASSERT_NE(GetTempPathA(MAX_PATH, temp), 0u);
-    const std::string name = std::string(temp) + "qv_png_dll_test.png";
+    // Both flavours of this test run at once: each writes in a folder of its own.
+    const TempFolder folder(TEXT("png_dll"));
+    const tstring name = folder.Join(TEXT("written.png"));
     const PathString path(name.begin(), name.end());
 
     PngSaveOptions options{};
@@ -152,11 +153,6 @@ TEST_F(PngDll, WriteThenReadThroughFiles) {
         EXPECT_EQ(std::memcmp(a->bits, b->bits, a->bitsSize), 0);
         EXPECT_EQ(b->header->biBitCount, 4);
     }
-#ifdef QV_ANSI
-    DeleteFileA(path.c_str());
-#else
-    DeleteFileW(path.c_str());
-#endif
 
     // A missing file and a dead handle fail, and a failed InfoPNG zeroes the record.
     const PathString missing = WinPath("/nonexistent/none.png");
