@@ -31,6 +31,34 @@
 #define IDS_BAD_NAME_CHARS 356
 #define IDS_START_FAILED 361
 #define IDS_CUSTOM_WRITE_FAILED 380
+// Clipboard (res/clip.rc).
+#define IDS_CLIP_DAMAGED 3720
+// Tool bar and status bar (res/bars.rc): button strips, tool-tip mode,
+// format and texts, status texts.
+#define IDB_TOOLBAR 40
+#define IDB_TOOLBAR32 41
+#define IDS_TIP_MODE 272
+#define IDS_TIP_FORMAT 273
+#define IDS_TIP_FIRST 274
+#define IDS_TIP_LAST 290
+#define IDS_STATUS_NO_FILE 320
+#define IDS_STATUS_SIZE 321
+#define IDS_STATUS_POSITION 322
+#define IDS_STATUS_ZOOM 323
+#define IDS_STATUS_BYTES 324
+#define IDS_STATUS_DATE 325
+#define IDS_STATUS_SELECT_MODE 326
+#define IDS_STATUS_SELECTION 327
+#define IDS_STATUS_PIXEL 328
+#define IDS_STATUS_UNSUPPORTED 329
+#define IDS_STATUS_LOAD_ERROR 330
+#define IDS_STATUS_NEW 331
+#define IDS_STATUS_MOVED 332
+#define IDS_STATUS_DELETED 333
+#define IDS_STATUS_NOT_IN_LIST 334
+#define IDS_STATUS_NO_DATE 335
+// Recent folders.
+#define IDS_DIR_OPEN_FAILED 363
 // Generated key resources: key names (UTF-16 and ANSI) and default key maps.
 #define IDR_KEYNAMES_W 80
 #define IDR_KEYNAMES_A 81

@@ -7,6 +7,7 @@
 #include "other/qv_CfgValue.h"
 #include "other/qv_CmdLine.h"
 #include "other/qv_Mem.h"
+#include "other/qv_Mru.h"
 #include "other/qv_Res.h"
 #include "other/qv_Settings.h"
 #include "util/qv_FileStream.h"
@@ -34,14 +35,6 @@ struct CfgState {
     int rejected = 0;
 };
 CfgState s_cfg;
-
-// Recent folders kept until the recent-folder list exists.
-struct RecentEntry {
-    TCHAR *folder;
-    TCHAR *file;
-};
-RecentEntry s_recent[kRecentCapacity];
-int s_recentCount = 0;
 
 // Raw copies of every section, taken before a file is converted: keys that
 // this program does not know (or that a dialog not opened in this run
@@ -631,19 +624,22 @@ int Cfg_SaveMruf() {
 int Cfg_LoadMrud() {
     return Locked(false, [] {
         LoadStoreKeys(CfgSection::MRUD);
-        Cfg_RecentClear();
         const OptRow *folderKey = FindKey(CfgSection::MRUD, "D%02d");
         const OptRow *fileKey = FindKey(CfgSection::MRUD, "F%02d");
-        for (int i = kRecentCapacity - 1; i >= 0; --i) {
+        TCHAR folder[kPathChars], file[kPathChars];
+        // A missing folder key reads as "*", which the list skips.
+        auto read = [&](int32_t i, const TCHAR **outFolder, const TCHAR **outFile) {
             char key[16];
-            wsprintfA(key, folderKey->key, i);
-            TCHAR folder[kPathChars], file[kPathChars];
-            Cfg_ReadString(TEXT("*"), folder, Names(CfgSection::MRUD, key).section, Names(CfgSection::MRUD, key).key, kPathChars);
-            if (lstrcmp(folder, TEXT("*")) == 0 || folder[0] == 0) continue;
-            wsprintfA(key, fileKey->key, i);
-            const bool haveFile = ReadText(Names(CfgSection::MRUD, key), file, kPathChars);
-            Cfg_RecentAdd(folder, haveFile ? file : nullptr);
-        }
+            wsprintfA(key, folderKey->key, int(i));
+            const Names folderNames(CfgSection::MRUD, key);
+            Cfg_ReadString(TEXT("*"), folder, folderNames.section, folderNames.key, kPathChars);
+            wsprintfA(key, fileKey->key, int(i));
+            if (!ReadText(Names(CfgSection::MRUD, key), file, kPathChars)) file[0] = 0;
+            *outFolder = folder;
+            *outFile = file;
+            return true;
+        };
+        Mru_LoadStoredT(&g_recentFolders.entries, g_recentFolders.entries.count, read);
         return true;
     });
 }
@@ -657,13 +653,14 @@ int Cfg_SaveMrud() {
         if (g_settings.option[36]) {
             const OptRow *folderKey = FindKey(CfgSection::MRUD, "D%02d");
             const OptRow *fileKey = FindKey(CfgSection::MRUD, "F%02d");
-            for (int i = 0; i < s_recentCount; ++i) {
+            const TCHAR *file = nullptr;
+            for (int i = 0; const TCHAR *folder = Mru_Get(i, &file); ++i) {
                 char key[16];
                 wsprintfA(key, folderKey->key, i);
-                ok = WriteText(Names(CfgSection::MRUD, key), s_recent[i].folder) && ok;
-                if (s_recent[i].file != nullptr && s_recent[i].file[0] != 0) {
+                ok = WriteText(Names(CfgSection::MRUD, key), folder) && ok;
+                if (file != nullptr && file[0] != 0) {
                     wsprintfA(key, fileKey->key, i);
-                    ok = WriteText(Names(CfgSection::MRUD, key), s_recent[i].file) && ok;
+                    ok = WriteText(Names(CfgSection::MRUD, key), file) && ok;
                 }
             }
         }
@@ -707,41 +704,11 @@ int Cfg_SaveAll() {
 
 int Cfg_RejectedKeyCount() { return s_cfg.rejected; }
 
-// ---------------------------------------------------------------- recent
-
-int Cfg_RecentCount() { return s_recentCount; }
-const TCHAR *Cfg_RecentFolder(int index) { return index >= 0 && index < s_recentCount ? s_recent[index].folder : nullptr; }
-const TCHAR *Cfg_RecentFile(int index) { return index >= 0 && index < s_recentCount ? s_recent[index].file : nullptr; }
-
-int Cfg_RecentAdd(const TCHAR *folder, const TCHAR *file) {
-    if (folder == nullptr || folder[0] == 0) return 0;
-    RecentEntry entry{Dup(folder), file ? Dup(file) : nullptr};
-    if (entry.folder == nullptr) return 0;
-    if (s_recentCount == kRecentCapacity) {
-        QV_Free(s_recent[kRecentCapacity - 1].folder);
-        QV_Free(s_recent[kRecentCapacity - 1].file);
-        --s_recentCount;
-    }
-    for (int i = s_recentCount; i > 0; --i) s_recent[i] = s_recent[i - 1];
-    s_recent[0] = entry;
-    ++s_recentCount;
-    return 1;
-}
-
-void Cfg_RecentClear() {
-    for (int i = 0; i < s_recentCount; ++i) {
-        QV_Free(s_recent[i].folder);
-        QV_Free(s_recent[i].file);
-        s_recent[i] = RecentEntry{};
-    }
-    s_recentCount = 0;
-}
-
 void Cfg_ResetForTests() {
     QV_Free(s_cfg.path);
     s_cfg = CfgState{};
     FreeRaw();
-    Cfg_RecentClear();
+    Mru_ResetForTests();
     Opt_SetLastOpened(nullptr, nullptr);
 }
 

@@ -80,18 +80,9 @@ int Cfg_LoadMrud();
 // values): a hand-edited file leaves a trace.
 int Cfg_RejectedKeyCount();
 
-// Recent folders read from [MRUD], most recent first, kept until the
-// recent-folder list takes them over.
-constexpr int kRecentCapacity = 20;
-int Cfg_RecentCount();
-const TCHAR *Cfg_RecentFolder(int index);
-const TCHAR *Cfg_RecentFile(int index);
-// Adds a folder in front (most recent); the oldest falls off.
-int Cfg_RecentAdd(const TCHAR *folder, const TCHAR *file);
-void Cfg_RecentClear();
-
-// Forgets the path, the folder outcome, the lazy-section marks and the
-// remembered window state (tests start each case from a clean run).
+// Forgets the path, the folder outcome, the lazy-section marks, the
+// remembered window state and the recent folders (tests start each case
+// from a clean run).
 void Cfg_ResetForTests();
 
 // The information-text font and the last opened file (texts of the store).

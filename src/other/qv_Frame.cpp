@@ -11,6 +11,7 @@
 #include "other/qv_Res.h"
 #include "other/qv_Settings.h"
 #include "other/qv_SysFacts.h"
+#include "other/qv_Toolbar.h"
 #include "other/qv_WndLayout.h"
 #include "other/qv_WndUtil.h"
 #include "util/qv_Path.h"
@@ -161,8 +162,7 @@ void Frame_Shutdown() {
         Cfg_RememberWindowState(IsZoomed(frame) ? 1 : 0, IsIconic(frame) ? 1 : 0, 0);
     g_optEffects.menuBar = nullptr;
     Menu_DestroyAll(frame);
-    // The tool bar's image list and record are released here once the tool
-    // bar is part of the program.
+    Toolbar_Destroy();
 }
 
 void Frame_OpenPending() {

@@ -4,10 +4,13 @@
 #include "image/qv_Open.h"
 #include "image/qv_View.h"
 #include "image/qv_WndFit.h"
+#include "other/qv_Bars.h"
+#include "other/qv_BarsEdge.h"
 #include "other/qv_Cfg.h"
 #include "other/qv_Dlg.h"
 #include "other/qv_Frame.h"
 #include "other/qv_FrameRules.h"
+#include "other/qv_FullScreen.h"
 #include "other/qv_Globals.h"
 #include "other/qv_Help.h"
 #include "other/qv_IniAndEnd.h"
@@ -16,7 +19,9 @@
 #include "other/qv_MenuState.h"
 #include "other/qv_Mouse.h"
 #include "other/qv_Settings.h"
+#include "other/qv_StatusBar.h"
 #include "other/qv_SysFacts.h"
+#include "other/qv_Toolbar.h"
 #include "other/qv_WndUtil.h"
 
 namespace {
@@ -25,6 +30,9 @@ constexpr int kOptFSTaskBar = 20;
 constexpr int kOptDropActivates = 16;
 constexpr int kOptDisableIme = 110;
 constexpr int kDeferTrips = 4;  // a deferred message runs after five trips through the queue
+constexpr int kOptToolbarCentre = 13;   // TlbCnt
+constexpr UINT kPasteCommand = 40026;
+constexpr UINT kPopupMenuCommand = 45001;
 
 bool FullScreen() { return g_settings.option[kOptFullScreen] != 0; }
 
@@ -44,17 +52,44 @@ LRESULT OnDestroy(HWND window) {
     return 0;
 }
 
-LRESULT OnSize(HWND window, WPARAM wParam) {
-    // The tool bar and the status bar take their share of the client area
-    // here once they are part of the program.
+LRESULT OnSize(HWND window, WPARAM wParam, LPARAM lParam) {
+    if (g_settings.option[kOptToolbarCentre]) Toolbar_Relayout();
+    // The bars place themselves along their edge.
+    if (g_toolbar.window != nullptr) SendMessage(g_toolbar.window, WM_SIZE, wParam, lParam);
+    if (g_statusBar.window != nullptr) SendMessage(g_statusBar.window, WM_SIZE, wParam, lParam);
     if (wParam == SIZE_MINIMIZED || g_process.viewWindow == nullptr) return 0;
     RECT client{};
-    GetClientRect(window, &client);
+    Bars_ViewArea(window, &client);
     const int width = client.right - client.left > 0 ? client.right - client.left : 0;
     const int height = client.bottom - client.top > 0 ? client.bottom - client.top : 0;
     SetWindowPos(g_process.viewWindow, nullptr, client.left, client.top, width, height,
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS | SWP_FRAMECHANGED);
     return 0;
+}
+
+LRESULT OnNotify(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto *header = reinterpret_cast<NMHDR *>(lParam);
+    if (header == nullptr) return DefWindowProc(window, message, wParam, lParam);
+    if (header->code == TTN_GETDISPINFOW || header->code == TTN_GETDISPINFOA) {
+        // The tool bar's tool tips name their tool by command id.
+        Frame_OnToolTip(header);
+        return 0;
+    }
+    if (g_toolbar.window == nullptr || header->hwndFrom != g_toolbar.window)
+        return DefWindowProc(window, message, wParam, lParam);
+    if (header->code == TBN_HOTITEMCHANGE) {
+        // Entering the bar, or moving onto paste: the clipboard may have
+        // changed since the states were last set.
+        const auto *hot = reinterpret_cast<NMTBHOTITEM *>(lParam);
+        if ((hot->dwFlags & HICF_ENTERING) || (!(hot->dwFlags & HICF_LEAVING) && hot->idNew == kPasteCommand))
+            Menu_UpdateToolbar();
+        return 0;
+    }
+    if (header->code == NM_RCLICK) {
+        PostMessage(window, WM_COMMAND, MAKEWPARAM(kPopupMenuCommand, 1), 0);
+        return 1;
+    }
+    return DefWindowProc(window, message, wParam, lParam);
 }
 
 void ReadScreenFactsAgain(bool displayChange) {
@@ -80,8 +115,9 @@ LRESULT OnActivateApp(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             else
                 PostMessage(window, kMsgRedrawAfterActivation, 0, 0);
         }
+    } else {
+        Bars_StopAutoShow();  // a bar shown at the edge goes with the activation
     }
-    // Deactivated: the automatic showing of the bars ends with the bars.
     return DefWindowProc(window, message, wParam, lParam);
 }
 
@@ -184,8 +220,7 @@ void OnFirstStart(HWND window) {
         g_frame.nextClipboardViewer = SetClipboardViewer(window);
         g_frame.inClipboardChain = 1;
     }
-    // A full-screen start is handled here once full screen is part of the
-    // program.
+    if (Cfg_LoadShowMode() && !FullScreen()) Wnd_ToggleFullScreen();
     Open_CommandLineAtStart();
     Opt_SetLastOpened(nullptr, nullptr);
     if (g_settings.option[kOptDisableIme] && !PostMessage(window, kMsgApplyIme, 0, 0))
@@ -234,7 +269,8 @@ LRESULT CALLBACK Frame_WndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     switch (message) {
         case WM_CREATE: return 0;
         case WM_DESTROY: return OnDestroy(window);
-        case WM_SIZE: return OnSize(window, wParam);
+        case WM_SIZE: return OnSize(window, wParam, lParam);
+        case WM_NOTIFY: return OnNotify(window, message, wParam, lParam);
         case WM_ACTIVATE:
             if (g_frame.redrawAfterActivation && LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam)) {
                 g_frame.redrawAfterActivation = 0;
@@ -278,11 +314,11 @@ LRESULT CALLBACK Frame_WndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
             return MenuProc_OnCommand(CommandMessage{window, message, wParam, lParam});
         case WM_SYSCOMMAND: return OnSysCommand(window, message, wParam, lParam);
         case WM_TIMER:
-            // 1001 (slide show) and 1003 (bar auto-show) are served by their
-            // modules once they are part of the program.
+            // 1001 (slide show) is served by its module once it is part of
+            // the program; 1003 hides the bars the edge brought up.
             if (wParam == kTimerSlideShow) return 0;
             if (wParam == kTimerBarCheck) {
-                KillTimer(window, kTimerBarCheck);  // no bar may auto-hide yet
+                Bars_OnCheckTimer(window, nullptr);
                 return 0;
             }
             return DefWindowProc(window, message, wParam, lParam);

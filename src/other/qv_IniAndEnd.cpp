@@ -8,21 +8,27 @@
 #include "image/qv_ImgData.h"
 #include "image/qv_Scroll.h"
 #include "image/qv_View.h"
+#include "image/qv_ViewMouse.h"
 #include "other/qv_Cfg.h"
 #include "other/qv_CfgLock.h"
+#include "other/qv_Bars.h"
 #include "other/qv_CmdLine.h"
 #include "other/qv_Frame.h"
 #include "other/qv_Globals.h"
 #include "other/qv_Help.h"
 #include "other/qv_Instance.h"
+#include "other/qv_LayoutOptions.h"
 #include "other/qv_KeyMap.h"
 #include "other/qv_KeyName.h"
 #include "other/qv_Mouse.h"
+#include "other/qv_Mru.h"
 #include "other/qv_Msg.h"
 #include "other/qv_Res.h"
 #include "other/qv_SysFacts.h"
 #include "other/qv_Settings.h"
+#include "other/qv_StatusBar.h"
 #include "other/qv_SysSeams.h"
+#include "other/qv_Toolbar.h"
 #include "other/qv_WndUtil.h"
 #include "util/qv_Str.h"
 #include "util/qv_SysVersion.h"
@@ -145,12 +151,26 @@ StepOutcome CreateMenus(int) { return Frame_CreateMenus() ? kStepOk : kStepFaile
 StepOutcome AttachViewState(int) {
     if (!View_AttachState()) return kStepFailed;
     Mouse_Attach(g_process.frameWindow, g_viewRecord.window);
+    Layout_InstallHooks();  // the bars at the edge, always-on-top and the full-screen switch
+    Selection_InstallHooks();  // after the mouse mapping, whose move handling it runs before
     return kStepOk;
 }
+
+StepOutcome SizeRecentFolders(int) { return Mru_Resize(kRecentFolderSlots) ? kStepOk : kStepFailed; }
 
 StepOutcome SetViewScrollSteps(int) {
     const int32_t line = 10;
     return Scroll_SetSteps(&g_viewRecord.scroll, kScrollBoth, &line, nullptr) ? kStepOk : kStepFailed;
+}
+
+StepOutcome CreateToolbar(int) {
+    Bars_InstallHooks();
+    return Toolbar_Setup(g_process.instance) ? kStepOk : kStepFailed;
+}
+StepOutcome CreateStatusBar(int) { return StatusBar_Create(g_process.instance) ? kStepOk : kStepFailed; }
+StepOutcome OrderBars(int) {
+    Bars_Order();
+    return kStepOk;
 }
 
 StepOutcome RegisterFrame(int) {
@@ -168,7 +188,11 @@ StepOutcome TakeConfigLock(int) {
     return CfgLock_Acquire(&s_startupLock) ? kStepOk : kStepFailed;
 }
 void ReleaseConfigLock() { CfgLock_ReleaseAll(&s_startupLock); }
-StepOutcome ReadConfiguration(int) { return Cfg_LoadAll() ? kStepOk : kStepFailed; }
+StepOutcome ReadConfiguration(int) {
+    if (!Cfg_LoadAll()) return kStepFailed;
+    Bars_ApplyStartLayout();  // the bars were made hidden before their options were known
+    return kStepOk;
+}
 StepOutcome ReleaseConfigLockStep(int) {
     CfgLock_ReleaseAll(&s_startupLock);
     return kStepOk;
@@ -223,11 +247,11 @@ const StartupStep kSteps[] = {
     {15, 716, "frame and view windows", CreateFrame, nullptr},
     {16, 721, "register the frame for hand-overs", RegisterFrame, nullptr},
     {17, 726, "attach the view state", AttachViewState, nullptr},
-    {18, 730, "recent-folder list", nullptr, nullptr},
+    {18, 730, "recent-folder list", SizeRecentFolders, nullptr},
     {19, 734, "view scroll steps", SetViewScrollSteps, nullptr},
-    {20, 738, "tool bar", nullptr, nullptr},
-    {21, 742, "status bar", nullptr, nullptr},
-    {22, 0, "z-order of the bars", nullptr, nullptr},
+    {20, 738, "tool bar", CreateToolbar, nullptr},
+    {21, 742, "status bar", CreateStatusBar, nullptr},
+    {22, 0, "z-order of the bars", OrderBars, nullptr},
     {23, 759, "menus", CreateMenus, nullptr},
     {24, 768, "image library", LoadImageLibrary, nullptr},
     {25, 773, "built-in picture formats", RegisterFormats, nullptr},
@@ -312,7 +336,7 @@ int MainLoop() {
 
 void IniAndEnd_SaveForEndSession() {
     if (g_process.noSave) return;
-    // The recent-folder list is committed here once it is part of the build.
+    Mru_Commit(1);  // the folder shown at the end is listed with its file
     Cfg_SaveAll();
 }
 

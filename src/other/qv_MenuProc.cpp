@@ -1,10 +1,14 @@
 #include "other/qv_MenuProc.h"
 
+#include "image/qv_Clip.h"
 #include "image/qv_ScrollCommands.h"
+#include "image/qv_SelectionCommands.h"
 #include "other/qv_Dlg.h"
 #include "other/qv_Help.h"
 #include "other/qv_ListCommands.h"
 #include "other/qv_PopupCommands.h"
+#include "other/qv_RecentCommands.h"
+#include "other/qv_WindowCommands.h"
 
 namespace {
 
@@ -28,22 +32,6 @@ int OnOther(HWND frame, UINT id) {
     return 1;
 }
 
-int OnWindow(HWND frame, UINT id) {
-    switch (id) {
-        case 41001:
-            SendMessage(frame, WM_SYSCOMMAND, SC_RESTORE, 0);
-            return 0;
-        case 41002:
-            SendMessage(frame, WM_SYSCOMMAND, IsIconic(frame) ? SC_RESTORE : SC_MINIMIZE, 0);
-            return 0;
-        case 41003:
-            SendMessage(frame, WM_SYSCOMMAND, IsZoomed(frame) ? SC_RESTORE : SC_MAXIMIZE, 0);
-            return 0;
-        default:
-            return 1;
-    }
-}
-
 struct HandlerRow {
     CommandBlock block;
     CommandHandler handler;
@@ -53,14 +41,19 @@ struct HandlerRow {
 // as their modules arrive.
 const HandlerRow kHandlers[] = {
     {CommandBlock::File, OnFile},
+    {CommandBlock::Edit, SelectionCommands_OnEdit},
+    {CommandBlock::SelectionGrid, SelectionCommands_OnSelectionGrid},
     {CommandBlock::List, ListCommands_OnList},
     {CommandBlock::ComicPages, ListCommands_OnComicPages},
     {CommandBlock::Other, OnOther},
-    {CommandBlock::Window, OnWindow},
+    {CommandBlock::RecentFolders, RecentCommands_OnCommand},
+    {CommandBlock::View, WindowCommands_OnView},
+    {CommandBlock::Window, WindowCommands_OnWindow},
     {CommandBlock::PopupMenus, PopupCommands_OnCommand},
     {CommandBlock::ScrollToPosition, ScrollCommands_OnScrollTo},
     {CommandBlock::ScrollByKey, ScrollCommands_OnScrollByKey},
     {CommandBlock::WheelScroll, ScrollCommands_OnWheelScroll},
+    {CommandBlock::CopyNameText, Clip_OnCopyNameText},
 };
 
 }  // namespace

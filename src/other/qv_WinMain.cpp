@@ -7,6 +7,7 @@
 
 #include "image/qv_Open.h"
 #include "other/qv_IniAndEnd.h"
+#include "other/qv_Mru.h"
 
 namespace {
 
@@ -34,6 +35,7 @@ int Run(HINSTANCE instance, int showCommand) {
     if (std::setlocale(LC_ALL, "") != nullptr) _setmbcp(_MB_CP_LOCALE);
     GetCommandLine();  // the command-line module reads it again
     Open_InstallHooks();  // drops, hand-overs and the start's own files open pictures
+    Mru_InstallHooks();   // shown pictures, opened folders and the menu meet the recent folders
     switch (IniAndEnd_Startup(instance, showCommand)) {
         case kStartupHandedOver:
             return 0;

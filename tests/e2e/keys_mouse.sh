@@ -56,7 +56,7 @@ start() {
   wine "$1/$2.exe" /user=u "$winpics\\a.png" >/dev/null 2>&1 &
   pid=$!
   probe "$1" frame 30000 >/dev/null
-  expect_title "$1" "a.png (1/4)" "$3"
+  expect_title "$1" "a.png" "$3"
   xid=$(frame_xid "$2") || { fail "$2: no X window for the frame"; stop "$pid"; return 1; }
 }
 
@@ -68,15 +68,15 @@ for program in Quivelta Quivelta98; do
   start "$dir" "$program" "$program opens a.png" || continue
 
   press "$xid" space
-  expect_title "$dir" "b.png (2/4)" "$program: Space shows the next picture"
+  expect_title "$dir" "b.png" "$program: Space shows the next picture"
   press "$xid" ctrl+End
-  expect_title "$dir" "d.png (4/4)" "$program: Ctrl+End goes to the last picture"
+  expect_title "$dir" "d.png" "$program: Ctrl+End goes to the last picture"
   press "$xid" BackSpace
-  expect_title "$dir" "c.png (3/4)" "$program: BackSpace goes back one"
+  expect_title "$dir" "c.png" "$program: BackSpace goes back one"
   click "$dir" 5
-  expect_title "$dir" "d.png (4/4)" "$program: the wheel turned down pages forward"
+  expect_title "$dir" "d.png" "$program: the wheel turned down pages forward"
   click "$dir" 4
-  expect_title "$dir" "c.png (3/4)" "$program: the wheel turned up pages back"
+  expect_title "$dir" "c.png" "$program: the wheel turned up pages back"
 
   click "$dir" 3
   if probe "$dir" popup 10000 >/dev/null; then pass "$program: a right click opens the popup menu"; else fail "$program: no popup menu after a right click"; fi
@@ -99,9 +99,9 @@ for program in Quivelta Quivelta98; do
   start "$dir" "$program" "$program opens a.png with a saved key map" || continue
   press "$xid" space
   sleep 1
-  expect_title "$dir" "a.png (1/4)" "$program: Space no longer pages once the saved map unbinds it"
+  expect_title "$dir" "a.png" "$program: Space no longer pages once the saved map unbinds it"
   press "$xid" F12
-  expect_title "$dir" "b.png (2/4)" "$program: F12, bound in Custom.dat, shows the next picture"
+  expect_title "$dir" "b.png" "$program: F12, bound in Custom.dat, shows the next picture"
   probe "$dir" exit 30000 >/dev/null
   wait_gone "$pid" 30 || { fail "$program: still running"; stop "$pid"; }
 done

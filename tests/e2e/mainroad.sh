@@ -65,8 +65,10 @@ for program in Quivelta Quivelta98; do
   cfg="$dir/user/u/Quivelta.cfg"
   [ -s "$cfg" ] || { fail "$program: no settings file"; continue; }
 
-  # Hidden files are left out of the list.
+  # Hidden files are left out of the list. Without the status bar the title
+  # carries the position.
   set_option "$cfg" LoadFAHid 0
+  set_option "$cfg" Sttb '0|1'
   for ending in 0 2; do
     set_option "$cfg" NxtLstAsk "$ending"
     wine "$dir/$program.exe" /user=u "$winpics\\b.png" >/dev/null 2>&1 &

@@ -12,6 +12,7 @@
 #include "other/qv_CfgLock.h"
 #include "other/qv_CmdLine.h"
 #include "other/qv_Instance.h"
+#include "other/qv_Mru.h"
 #include "other/qv_OptTable.h"
 #include "other/qv_Settings.h"
 #include "support/user_folder.h"
@@ -44,6 +45,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(folder_.Open());
         Settings_InitBoth(61);
+        Mru_ResetForTests();
         g_optEffects = OptEffects{};
     }
     void TearDown() override {
@@ -145,8 +147,8 @@ TEST_F(CfgFile, RoundTripOfEveryOptionNonDefault) {
     Opt_SetFlag(36, 1);  // keep the recent folders
     ASSERT_EQ(Opt_ParseFont(&g_settings, TEXT("R120|-20|0|0|0|700|1|0|0|0|0|0|2|0"), TEXT("Courier New"), 0), 1);
     ASSERT_EQ(Opt_SetLastOpened(TEXT("C:\\pics\\set.zip"), TEXT("inner\\a.png")), 1);
-    Cfg_RecentAdd(TEXT("C:\\older"), nullptr);
-    Cfg_RecentAdd(TEXT("C:\\newer"), TEXT("b.jpg"));
+    Mru_Add(&g_recentFolders, TEXT("C:\\older"), nullptr);
+    Mru_Add(&g_recentFolders, TEXT("C:\\newer"), TEXT("b.jpg"));
     const Settings written = g_settings;
     ASSERT_EQ(Cfg_SaveAll(), 1);
 
@@ -162,10 +164,13 @@ TEST_F(CfgFile, RoundTripOfEveryOptionNonDefault) {
     EXPECT_EQ(std::memcmp(&g_settings.font, &written.font, sizeof written.font), 0);
     EXPECT_EQ(tstring(Opt_LastFile()), TEXT("C:\\pics\\set.zip"));
     EXPECT_EQ(tstring(Opt_LastMember()), TEXT("inner\\a.png"));
-    ASSERT_EQ(Cfg_RecentCount(), 2);
-    EXPECT_EQ(tstring(Cfg_RecentFolder(0)), TEXT("C:\\newer"));
-    EXPECT_EQ(tstring(Cfg_RecentFile(0)), TEXT("b.jpg"));
-    EXPECT_EQ(Cfg_RecentFile(1), nullptr);
+    const TCHAR *file = nullptr;
+    ASSERT_NE(Mru_Get(0, &file), nullptr);
+    EXPECT_EQ(tstring(Mru_Get(0, &file)), TEXT("C:\\newer"));
+    EXPECT_EQ(tstring(file), TEXT("b.jpg"));
+    ASSERT_NE(Mru_Get(1, &file), nullptr);
+    EXPECT_EQ(tstring(file), TEXT(""));
+    EXPECT_EQ(Mru_Get(2, &file), nullptr);
     EXPECT_EQ(Cfg_RejectedKeyCount(), 0);
 }
 
@@ -246,8 +251,9 @@ TEST_F(CfgFile, HandEditedAndCorruptFilesNeverLoseOtherKeys) {
     EXPECT_EQ(g_settings.option[60], 7);
     EXPECT_EQ(g_settings.option[61], 2);
     EXPECT_EQ(g_settings.option[62], 300 & 63);
-    ASSERT_EQ(Cfg_RecentCount(), 1);               // only D05
-    EXPECT_EQ(tstring(Cfg_RecentFolder(0)), TEXT("C:\\only"));
+    ASSERT_NE(Mru_Get(0, nullptr), nullptr);       // only D05
+    EXPECT_EQ(tstring(Mru_Get(0, nullptr)), TEXT("C:\\only"));
+    EXPECT_EQ(Mru_Get(1, nullptr), nullptr);
     EXPECT_GE(Cfg_RejectedKeyCount(), 3);
     ASSERT_EQ(Cfg_SaveAll(), 1);
     EXPECT_EQ(Read(TEXT("Other"), TEXT("NoSuchKey")), TEXT("kept"));

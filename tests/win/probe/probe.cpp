@@ -13,9 +13,17 @@
 //   view                    prints the view's client width and height and
 //                           the screen position of its client origin
 //   popup TIMEOUT_MS        a popup menu window ("#32768") is showing
+//   status TIMEOUT_MS [TEXT] prints the status bar's part texts joined by
+//                           " | " once they contain TEXT (at once without)
+//   bars                    prints the frame's client size, then left, top,
+//                           right, bottom in client coordinates of the tool
+//                           bar, the status bar and the view ("-" for a
+//                           hidden bar), then the tool bar's button width
+//                           and height
 // With QV_PROBE_IN set to a folder, only windows of programs started from
 // that folder count (other tests may run programs at the same time).
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -96,6 +104,46 @@ bool WaitFor(bool (*condition)(), DWORD timeoutMs) {
     }
 }
 
+// The texts of a status bar in another process: the control writes into a
+// buffer allocated in that process, which is then read back.
+std::wstring StatusTexts(HWND bar) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(bar, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (process == nullptr) return L"";
+    constexpr SIZE_T kUnits = 512;
+    void *remote = VirtualAllocEx(process, nullptr, kUnits * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE);
+    std::wstring all;
+    const bool simple = SendMessageW(bar, SB_ISSIMPLE, 0, 0) != 0;
+    const int parts = simple ? 1 : int(SendMessageW(bar, SB_GETPARTS, 0, 0));
+    for (int i = 0; remote != nullptr && i < parts; ++i) {
+        const LRESULT length = LOWORD(SendMessageW(bar, SB_GETTEXTLENGTHW, i, 0));
+        wchar_t text[kUnits] = {};
+        if (length > 0 && SIZE_T(length) < kUnits) {
+            SendMessageW(bar, SB_GETTEXTW, i, reinterpret_cast<LPARAM>(remote));
+            SIZE_T read = 0;
+            ReadProcessMemory(process, remote, text, (length + 1) * sizeof(wchar_t), &read);
+            text[kUnits - 1] = 0;
+        }
+        if (i > 0) all += L" | ";
+        all += text;
+    }
+    if (remote != nullptr) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return all;
+}
+
+void PrintChild(HWND frame, HWND child) {
+    if (child == nullptr || !IsWindowVisible(child)) {
+        std::printf(" - - - -");
+        return;
+    }
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, frame, reinterpret_cast<POINT *>(&r), 2);
+    std::printf(" %ld %ld %ld %ld", r.left, r.top, r.right, r.bottom);
+}
+
 void PrintUtf8(const std::wstring &text) {
     char buffer[2048];
     const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, buffer, sizeof buffer, nullptr, nullptr);
@@ -169,6 +217,33 @@ int wmain(int argc, wchar_t **argv) {
         POINT origin{0, 0};
         ClientToScreen(view, &origin);
         std::printf("%ld %ld %ld %ld\n", r.right, r.bottom, origin.x, origin.y);
+        return 0;
+    }
+    if (command == L"status") {
+        static std::wstring s_want, s_text;
+        s_want = argc > 3 ? argv[3] : L"";
+        const bool ok = WaitFor([] {
+            const auto frames = Frames();
+            HWND bar = frames.empty() ? nullptr : GetDlgItem(frames[0], 16);
+            s_text = bar != nullptr ? StatusTexts(bar) : L"";
+            return bar != nullptr && s_text.find(s_want) != std::wstring::npos;
+        }, timeout);
+        PrintUtf8(s_text);
+        return ok ? 0 : 1;
+    }
+    if (command == L"bars") {
+        const auto frames = Frames();
+        if (frames.empty()) return 1;
+        HWND frame = frames[0];
+        RECT client{};
+        GetClientRect(frame, &client);
+        std::printf("%ld %ld", client.right, client.bottom);
+        HWND toolbar = GetDlgItem(frame, 17);
+        PrintChild(frame, toolbar);
+        PrintChild(frame, GetDlgItem(frame, 16));
+        PrintChild(frame, GetDlgItem(frame, 1));
+        const LRESULT button = toolbar != nullptr ? SendMessageW(toolbar, TB_GETBUTTONSIZE, 0, 0) : 0;
+        std::printf(" %d %d\n", int(LOWORD(button)), int(HIWORD(button)));
         return 0;
     }
     if (command == L"boxes") {
