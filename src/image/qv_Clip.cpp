@@ -84,6 +84,34 @@ private:
     void *data_;
 };
 
+// The clipboard's DIB, opened, locked and checked against its block:
+// result() is 1 when data() and layout() may be used, else what the caller
+// answers (0 nothing usable, kClipDamaged a DIB that claims more than its
+// block holds). Everything is released in reverse order on every path.
+class ClipboardDib {
+public:
+    explicit ClipboardDib(HWND window)
+        : open_(window),
+          handle_(open_.ok() ? static_cast<HGLOBAL>(GetClipboardData(CF_DIB)) : nullptr),
+          lock_(handle_) {
+        if (lock_.data() == nullptr) return;
+        const ClipDibVerdict verdict = ClipDib_Check(lock_.data(), GlobalSize(handle_), &layout_);
+        result_ = verdict == kClipDibOk ? 1 : verdict == kClipDibDamaged ? kClipDamaged : 0;
+    }
+    ClipboardDib(const ClipboardDib &) = delete;
+    ClipboardDib &operator=(const ClipboardDib &) = delete;
+    int result() const { return result_; }
+    const uint8_t *data() const { return lock_.data(); }
+    const uint8_t *bits() const { return lock_.data() + layout_.bitsOffset; }
+
+private:
+    ClipboardOpen open_;
+    HGLOBAL handle_;
+    GlobalLockGuard lock_;
+    ClipDibLayout layout_{};
+    int result_ = 0;
+};
+
 bool IsUncompressed(const void *packed) {
     DibFields f;
     if (Dib_GetHeaderFields(packed, &f) == 0) return false;
@@ -307,19 +335,11 @@ int Clip_CopyImage(const DibHolder &picture, HWND window, const SelRect *rect) {
 
 int Clip_GetImage(DibHolder &holder, HWND window) {
     if (!holder.empty() || !IsClipboardFormatAvailable(CF_DIB)) return 0;
-    ClipboardOpen open(window);
-    if (!open.ok()) return 0;
-    HGLOBAL handle = static_cast<HGLOBAL>(GetClipboardData(CF_DIB));
-    if (handle == nullptr) return 0;
-    GlobalLockGuard lock(handle);
-    if (lock.data() == nullptr) return 0;
-    ClipDibLayout layout;
-    const ClipDibVerdict verdict = ClipDib_Check(lock.data(), GlobalSize(handle), &layout);
-    if (verdict == kClipDibDamaged) return kClipDamaged;
-    if (verdict != kClipDibOk) return 0;
+    const ClipboardDib dib(window);
+    if (dib.result() != 1) return dib.result();
     // CreateDIB copies the picture; a picture that cannot be locked is
     // deleted by the holder.
-    return DibHolder_CreateDIB(holder, lock.data(), lock.data() + layout.bitsOffset) ? 1 : 0;
+    return DibHolder_CreateDIB(holder, dib.data(), dib.bits()) ? 1 : 0;
 }
 
 int Clip_PasteIntoImage(HWND window, DibHolder &target, int32_t left, int32_t top, int32_t right, int32_t bottom) {
@@ -337,24 +357,15 @@ int Clip_PasteIntoImage(HWND window, DibHolder &target, int32_t left, int32_t to
 
     DibHolder pasted;
     {
-        ClipboardOpen open(window);
-        if (!open.ok()) return 0;
-        HGLOBAL handle = static_cast<HGLOBAL>(GetClipboardData(CF_DIB));
-        if (handle == nullptr) return 0;
-        GlobalLockGuard lock(handle);
-        if (lock.data() == nullptr) return 0;
-        ClipDibLayout layout;
-        const ClipDibVerdict verdict = ClipDib_Check(lock.data(), GlobalSize(handle), &layout);
-        if (verdict == kClipDibDamaged) return kClipDamaged;
-        if (verdict != kClipDibOk) return 0;
-        const uint8_t *bits = lock.data() + layout.bitsOffset;
-        if (IsUncompressed(target.data->header) && IsUncompressed(lock.data()) &&
-            Dib_SameFormat(target.data->header, lock.data(), true)) {
-            return Dib_CopyRect(target.data->header, target.data->bits, left, top, w, h, lock.data(), bits, 0, 0)
+        const ClipboardDib dib(window);
+        if (dib.result() != 1) return dib.result();
+        if (IsUncompressed(target.data->header) && IsUncompressed(dib.data()) &&
+            Dib_SameFormat(target.data->header, dib.data(), true)) {
+            return Dib_CopyRect(target.data->header, target.data->bits, left, top, w, h, dib.data(), dib.bits(), 0, 0)
                        ? 1
                        : 0;
         }
-        if (!DibHolder_CreateDIB(pasted, lock.data(), bits)) return 0;
+        if (!DibHolder_CreateDIB(pasted, dib.data(), dib.bits())) return 0;
     }
     // The clipboard is free again; both pictures meet at 24 bits.
     if (!DibHolder_To24Bit(target, 0) || !DibHolder_To24Bit(pasted, 0)) return 0;

@@ -73,22 +73,9 @@ protected:
         UpdateWindow(view_->view());
     }
     static ScrollState &S() { return g_viewRecord.scroll; }
-    static void At(int32_t h, int32_t v) {
-        Scroll_SetPos(&S(), h, kScrollTo, kScrollHorz, 0);
-        Scroll_SetPos(&S(), v, kScrollTo, kScrollVert, 0);
-    }
-    static LRESULT Command(HWND frame, UINT id) {
-        return MenuProc_OnCommand(CommandMessage{frame, 0, MAKEWPARAM(id, 0), 0});
-    }
-    // Runs what was posted; the test frame records the commands.
-    static std::vector<UINT> Pump() {
-        MSG m;
-        while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE))
-            if (m.message != WM_QUIT) DispatchMessage(&m);
-        std::vector<UINT> got = ViewFixture::Commands();
-        ViewFixture::Commands().clear();
-        return got;
-    }
+    static void At(int32_t h, int32_t v) { ViewFixture::ScrollTo(h, v); }
+    static LRESULT Command(HWND frame, UINT id) { return ViewFixture::Command(frame, id); }
+    static std::vector<UINT> Pump() { return ViewFixture::Pump(); }
     void Send(UINT message, WPARAM keys, WORD xButton = 0) {
         SendMessage(view_->view(), message, MAKEWPARAM(keys, xButton), MAKELPARAM(20, 20));
     }

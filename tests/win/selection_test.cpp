@@ -86,21 +86,9 @@ protected:
         ImgData_UpdateScroll();
     }
     static ScrollState &S() { return g_viewRecord.scroll; }
-    static void At(int32_t h, int32_t v) {
-        Scroll_SetPos(&S(), h, kScrollTo, kScrollHorz, 0);
-        Scroll_SetPos(&S(), v, kScrollTo, kScrollVert, 0);
-    }
-    static LRESULT Command(HWND frame, UINT id) {
-        return MenuProc_OnCommand(CommandMessage{frame, 0, MAKEWPARAM(id, 0), 0});
-    }
-    static std::vector<UINT> Pump() {
-        MSG m;
-        while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE))
-            if (m.message != WM_QUIT) DispatchMessage(&m);
-        std::vector<UINT> got = ViewFixture::Commands();
-        ViewFixture::Commands().clear();
-        return got;
-    }
+    static void At(int32_t h, int32_t v) { ViewFixture::ScrollTo(h, v); }
+    static LRESULT Command(HWND frame, UINT id) { return ViewFixture::Command(frame, id); }
+    static std::vector<UINT> Pump() { return ViewFixture::Pump(); }
     void Send(UINT message, WPARAM keys, POINT p, WORD xButton = 0) {
         SendMessage(view_->view(), message, MAKEWPARAM(keys, xButton), MAKELPARAM(p.x, p.y));
     }
@@ -333,7 +321,9 @@ TEST_F(Selection, DragZoomStopsAtActualSizeOnASlowDrag) {
         Send(WM_XBUTTONDOWN, MK_XBUTTON1, POINT{50, 50}, XBUTTON1);
         Send(WM_MOUSEMOVE, MK_XBUTTON1, POINT{50 + c.dx, 50 + c.dy});
         EXPECT_EQ(g_imgData.zoom, c.want);
-        if (c.want == kZoomOne) EXPECT_EQ(g_imgData.zoomMode & ~uint32_t(kZoomKeep), uint32_t(kZoomActual));
+        if (c.want == kZoomOne) {
+            EXPECT_EQ(g_imgData.zoomMode & ~uint32_t(kZoomKeep), uint32_t(kZoomActual));
+        }
         Send(WM_XBUTTONUP, 0, POINT{50 + c.dx, 50 + c.dy}, XBUTTON1);
         EXPECT_FALSE(g_viewHooks.dragZoomActive());
         Pump();

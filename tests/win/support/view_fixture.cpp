@@ -1,9 +1,11 @@
 #include "support/view_fixture.h"
 
 #include "image/qv_ImgData.h"
+#include "image/qv_Scroll.h"
 #include "image/qv_View.h"
 #include "image/qv_ViewPaint.h"
 #include "other/qv_Globals.h"
+#include "other/qv_MenuProc.h"
 #include "other/qv_WndUtil.h"
 
 namespace {
@@ -88,6 +90,24 @@ ViewFixture::~ViewFixture() {
 std::vector<UINT> &ViewFixture::Commands() {
     static std::vector<UINT> commands;
     return commands;
+}
+
+std::vector<UINT> ViewFixture::Pump() {
+    MSG m;
+    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE))
+        if (m.message != WM_QUIT) DispatchMessage(&m);
+    std::vector<UINT> got = Commands();
+    Commands().clear();
+    return got;
+}
+
+LRESULT ViewFixture::Command(HWND frame, UINT id) {
+    return MenuProc_OnCommand(CommandMessage{frame, 0, MAKEWPARAM(id, 0), 0});
+}
+
+void ViewFixture::ScrollTo(int32_t h, int32_t v) {
+    Scroll_SetPos(&g_viewRecord.scroll, h, kScrollTo, kScrollHorz, 0);
+    Scroll_SetPos(&g_viewRecord.scroll, v, kScrollTo, kScrollVert, 0);
 }
 
 COLORREF PictureColour(int32_t x, int32_t y, int seed) {

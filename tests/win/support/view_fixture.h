@@ -36,6 +36,13 @@ public:
     HWND view() const { return view_; }
     // Commands the frame received (WM_COMMAND ids).
     static std::vector<UINT> &Commands();
+    // Runs what was posted; returns the commands the frame received
+    // meanwhile and forgets them.
+    static std::vector<UINT> Pump();
+    // Sends a command through the program's dispatcher as a menu would.
+    static LRESULT Command(HWND frame, UINT id);
+    // Scrolls the view to (h, v).
+    static void ScrollTo(int32_t h, int32_t v);
 
 private:
     HWND frame_ = nullptr;
