@@ -29,6 +29,7 @@
 #include "other/qv_Toolbar.h"
 #include "other/qv_WndUtil.h"
 #include "support/real_dibcore.h"
+#include "support/real_frame.h"
 #include "support/temp_folder.h"
 #include "support/user_folder.h"
 #include "util/qv_Str.h"
@@ -66,11 +67,7 @@ std::string Bmp(int32_t width, int32_t height, int bits, uint32_t rgb, uint8_t a
     return out;
 }
 
-void Drain() {
-    MSG m;
-    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE))
-        if (m.message != WM_QUIT) DispatchMessage(&m);
-}
+void Drain() { RealFrame_Drain(); }
 
 // The colour an image-list image leaves at (x, y) on white.
 COLORREF DrawnPixel(HIMAGELIST list, int index, int x, int y) {
@@ -94,32 +91,19 @@ COLORREF DrawnPixel(HIMAGELIST list, int index, int x, int y) {
 class Bars : public ::testing::Test {
 protected:
     void SetUp() override {
-        Msg_ResetForTests();
         ASSERT_TRUE(folder_.Open());
-        Settings_InitBoth(61);
-        g_process = ProcessState{};
-        g_process.instance = GetModuleHandle(nullptr);
-        g_frame = FrameState{};
-        g_frameHooks = FrameHooks{};
+        RealFrame_Reset();
         g_sysFacts.dpiX = g_sysFacts.dpiY = 96;
         g_toolbarAllowAlpha = -1;
-        savedProgramDir_ = g_cmdLine.programDir;
         ASSERT_EQ(Frame_Create(g_process.instance, SW_SHOWNORMAL), 0);
         frame_ = g_process.frameWindow;
         Bars_InstallHooks();
     }
     void TearDown() override {
-        g_process.noSave = 1;
-        if (IsWindow(frame_)) DestroyWindow(frame_);
-        Drain();
+        RealFrame_Destroy(frame_);  // the test's program folder goes with the command line
         Toolbar_Destroy();
-        g_cmdLine.programDir = savedProgramDir_;
         g_toolbarAllowAlpha = -1;
         g_sysFacts.dpiX = g_sysFacts.dpiY = 96;
-        Cfg_ResetForTests();
-        Instance_Release();
-        Settings_InitBoth(61);
-        g_process = ProcessState{};
     }
     // The bars as start-up makes them; the window layout shows both.
     void MakeBars() {
@@ -179,7 +163,6 @@ protected:
 
     TestUserFolder folder_{TEXT("bars"), TEXT("bars")};
     HWND frame_ = nullptr;
-    TCHAR *savedProgramDir_ = nullptr;
 };
 
 TEST_F(Bars, ViewTakesTheClientAreaLeftByTheBars) {

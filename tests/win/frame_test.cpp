@@ -18,6 +18,7 @@
 #include "other/qv_Msg.h"
 #include "other/qv_Settings.h"
 #include "support/capture_boxes.h"
+#include "support/real_frame.h"
 #include "support/user_folder.h"
 
 namespace {
@@ -28,15 +29,10 @@ int s_dropFiles = 0;
 class Frame : public ::testing::Test {
 protected:
     void SetUp() override {
-        Msg_ResetForTests();
         ASSERT_TRUE(folder_.Open());
-        Settings_InitBoth(61);
-        g_process = ProcessState{};
-        g_process.instance = GetModuleHandle(nullptr);
-        g_frame = FrameState{};
+        RealFrame_Reset();
         s_busy = false;
         s_dropFiles = 0;
-        g_frameHooks = FrameHooks{};
         g_frameHooks.busy = [] { return s_busy; };
         g_frameHooks.fillDropList = [](HDROP) { return s_dropFiles; };
         ASSERT_EQ(Frame_Create(g_process.instance, SW_SHOWNORMAL), 0);
@@ -45,22 +41,8 @@ protected:
         ASSERT_NE(frame_, nullptr);
         ASSERT_NE(g_process.viewWindow, nullptr);
     }
-    void TearDown() override {
-        g_process.noSave = 1;  // a test's leftovers are never saved
-        if (IsWindow(frame_)) DestroyWindow(frame_);
-        Drain();
-        g_frameHooks = FrameHooks{};
-        Cfg_ResetForTests();
-        Instance_Release();
-        g_cmdLine = CommandLine{};
-        Settings_InitBoth(61);
-        g_process = ProcessState{};
-    }
-    static void Drain() {
-        MSG m;
-        while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE))
-            if (m.message != WM_QUIT) DispatchMessage(&m);
-    }
+    void TearDown() override { RealFrame_Destroy(frame_); }
+    static void Drain() { RealFrame_Drain(); }
     LRESULT Command(UINT id, WORD source = 0) {
         return SendMessage(frame_, WM_COMMAND, MAKEWPARAM(id, source), 0);
     }
@@ -105,7 +87,9 @@ TEST_F(Frame, EveryBlockThroughTheFrameWithTheGuardFreeAndHeld) {
     const CommandBlockRow *rows = CommandBlocks_Table(&count);
     for (int held = 0; held < 2; ++held) {
         DlgGuard guard;
-        if (held) ASSERT_EQ(DlgGuard_Acquire(&guard, TEXT("test")), 1);
+        if (held) {
+            ASSERT_EQ(DlgGuard_Acquire(&guard, TEXT("test")), 1);
+        }
         for (size_t i = 0; i < count; ++i) {
             const UINT id = rows[i].first;
             EXPECT_EQ(Command(id), 0) << id;

@@ -26,6 +26,7 @@
 #include "other/qv_StatusBar.h"
 #include "other/qv_Toolbar.h"
 #include "other/qv_WndUtil.h"
+#include "support/real_frame.h"
 #include "support/user_folder.h"
 
 namespace {
@@ -73,15 +74,10 @@ bool SameRect(const RECT &a, const RECT &b) {
 class Layout : public ::testing::Test {
 protected:
     void SetUp() override {
-        Msg_ResetForTests();
         ASSERT_TRUE(folder_.Open());
-        Settings_InitBoth(61);
+        RealFrame_Reset();
         g_settings.option[kOptToolbar] = 1;
         g_settings.option[kOptStatus] = 1;
-        g_process = ProcessState{};
-        g_process.instance = GetModuleHandle(nullptr);
-        g_frame = FrameState{};
-        g_frameHooks = FrameHooks{};
         ASSERT_EQ(Frame_Create(g_process.instance, SW_SHOWNORMAL), 0);
         ASSERT_EQ(Frame_CreateMenus(), 1);
         ASSERT_EQ(View_AttachState(), 1);
@@ -106,9 +102,7 @@ protected:
         Drain();
     }
     void TearDown() override {
-        g_process.noSave = 1;
-        if (IsWindow(frame_)) DestroyWindow(frame_);
-        Drain();
+        RealFrame_Destroy(frame_);
         Toolbar_Destroy();
         g_toolbar = ToolbarRecord{};
         g_statusBar = StatusBarRecord{};
@@ -118,12 +112,6 @@ protected:
             Cursor_SetShowReason(bit, 0);
             Cursor_SetHideReason(bit, 0);
         }
-        g_frameHooks = FrameHooks{};
-        Cfg_ResetForTests();
-        Instance_Release();
-        g_cmdLine = CommandLine{};
-        Settings_InitBoth(61);
-        g_process = ProcessState{};
     }
     static void Drain() {
         // Asking the cursor position makes a round trip to the display, so
@@ -131,9 +119,7 @@ protected:
         // test looks at the window, not in the middle of its next step.
         POINT cursor;
         GetCursorPos(&cursor);
-        MSG m;
-        while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE))
-            if (m.message != WM_QUIT) DispatchMessage(&m);
+        RealFrame_Drain();
     }
     LRESULT Command(UINT id) {
         const LRESULT r = SendMessage(frame_, WM_COMMAND, MAKEWPARAM(id, 1), 0);

@@ -18,6 +18,7 @@
 #include "other/qv_Msg.h"
 #include "other/qv_Settings.h"
 #include "support/real_dibcore.h"
+#include "support/real_frame.h"
 #include "support/user_folder.h"
 #include "support/view_fixture.h"
 
@@ -58,11 +59,8 @@ void EmptyTheClipboard(HWND owner) {
 class MenuState : public ::testing::Test {
 public:
     void SetUp() override {
-        Msg_ResetForTests();
         ASSERT_TRUE(folder_.Open());
-        Settings_InitBoth(61);
-        g_process = ProcessState{};
-        g_process.instance = GetModuleHandle(nullptr);
+        RealFrame_Reset();
         ClearImgData();
         s_selection = false;
         for (auto &r : s_recent) r = nullptr;
@@ -76,19 +74,10 @@ public:
         EmptyTheClipboard(frame_);
     }
     void TearDown() override {
-        g_process.noSave = 1;
         EmptyTheClipboard(frame_);
-        if (IsWindow(frame_)) DestroyWindow(frame_);
-        MSG m;
-        while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE))
-            if (m.message != WM_QUIT) DispatchMessage(&m);
+        RealFrame_Destroy(frame_);
         ClearImgData();
         g_menuStateHooks = MenuStateHooks{};
-        Cfg_ResetForTests();
-        Instance_Release();
-        g_cmdLine = CommandLine{};
-        Settings_InitBoth(61);
-        g_process = ProcessState{};
     }
     void Picture(int bits) {
         ASSERT_TRUE(DibHolder_Create(g_imgData.image, 8, 6, bits, 0, 0, nullptr));
