@@ -12,6 +12,7 @@
 
 // Results of Clip_GetImage and Clip_PasteIntoImage besides 1 (done) and 0
 // (failed, nothing on the clipboard, or a picture the program cannot hold).
+// Callers test for 1, and tell the user with Clip_ReportDamaged on this one.
 constexpr int kClipDamaged = -1;  // the clipboard DIB claims more than its block holds
 
 // Results of Clip_CopyImage.

@@ -19,7 +19,9 @@ constexpr int kOptDragBoost = 79;
 constexpr int kOptDragZoomSpeed = 89;
 constexpr int kOptDragZoomDir = 90;
 
-bool RealKeyDown(int virtualKey) { return GetAsyncKeyState(virtualKey) < 0; }
+// The logical button state as the messages so far left it: with the buttons
+// swapped the user's left button is VK_LBUTTON here, not the physical one.
+bool RealKeyDown(int virtualKey) { return GetKeyState(virtualKey) < 0; }
 
 // A drag scroll or drag zoom step was the last thing the mouse did: the
 // paint that follows leaves the information text out.
@@ -91,6 +93,10 @@ bool FollowCursor(POINT client) {
     const int32_t w = PictureWidth(), h = PictureHeight();
     if (w <= 0 || h <= 0) return false;
     const POINT p = View_ClientToImage(client);
+    // A drag that outlives its picture (the next one came meanwhile) keeps
+    // its fixed corner on the picture now shown.
+    v.anchor.x = v.anchor.x < 0 ? 0 : v.anchor.x >= w ? w - 1 : v.anchor.x;
+    v.anchor.y = v.anchor.y < 0 ? 0 : v.anchor.y >= h ? h - 1 : v.anchor.y;
     int32_t x0, x1, y0, y1;
     const bool okX = SelCore_Extent(v.anchor.x, p.x, v.startUnitX, v.sizeUnitX, w, &x0, &x1);
     const bool okY = SelCore_Extent(v.anchor.y, p.y, v.startUnitY, v.sizeUnitY, h, &y0, &y1);

@@ -23,8 +23,10 @@ bool StatusBarPresent() { return g_statusBar.window != nullptr; }
 
 // A bar takes room from the view only when it is shown for good: in the
 // window layout with its option on and not at the edge only.
-bool TakesRoom(HWND bar, int onOption, int edgeOption) {
-    if (bar == nullptr || !IsWindowVisible(bar) || g_settings.option[kOptFullScreen]) return false;
+// The bars' own shown flags count, not IsWindowVisible, which is false too
+// while the frame's style is being replaced.
+bool TakesRoom(HWND bar, int32_t shown, int onOption, int edgeOption) {
+    if (bar == nullptr || !shown || g_settings.option[kOptFullScreen]) return false;
     return g_settings.option[onOption] && !g_settings.option[edgeOption];
 }
 
@@ -61,11 +63,11 @@ void Bars_ApplyStartLayout() {
 void Bars_ViewArea(HWND frame, RECT *out) {
     GetClientRect(frame, out);
     RECT r;
-    if (TakesRoom(g_toolbar.window, kOptToolbar, kOptToolbarEdge) && GetWindowRect(g_toolbar.window, &r)) {
+    if (TakesRoom(g_toolbar.window, g_toolbar.shown, kOptToolbar, kOptToolbarEdge) && GetWindowRect(g_toolbar.window, &r)) {
         MapWindowPoints(nullptr, frame, reinterpret_cast<POINT *>(&r), 2);
         if (r.bottom > out->top) out->top = r.bottom;
     }
-    if (TakesRoom(g_statusBar.window, kOptStatus, kOptStatusEdge) && GetWindowRect(g_statusBar.window, &r)) {
+    if (TakesRoom(g_statusBar.window, g_statusBar.shown, kOptStatus, kOptStatusEdge) && GetWindowRect(g_statusBar.window, &r)) {
         MapWindowPoints(nullptr, frame, reinterpret_cast<POINT *>(&r), 2);
         if (r.top < out->bottom) out->bottom = r.top;
     }

@@ -118,8 +118,15 @@ void Layout_RestoreScroll(const ScrollMemo &memo) {
     }
     ScrollState *s = &g_viewRecord.scroll;
     bool any = false;
-    if (s->hShown && Scroll_SetPos(s, memo.hPos, kScrollTo, kScrollHorz, 1) != s->hPos) any = true;
-    if (s->vShown && Scroll_SetPos(s, memo.vPos, kScrollTo, kScrollVert, 1) != s->vPos) any = true;
+    // Scroll_SetPos answers the old position; the new one is read after it.
+    if (s->hShown) {
+        const int32_t before = Scroll_SetPos(s, memo.hPos, kScrollTo, kScrollHorz, 1);
+        if (before != s->hPos) any = true;
+    }
+    if (s->vShown) {
+        const int32_t before = Scroll_SetPos(s, memo.vPos, kScrollTo, kScrollVert, 1);
+        if (before != s->vPos) any = true;
+    }
     if (any) View_RedrawNow(0);
 }
 

@@ -45,7 +45,9 @@ LRESULT CALLBACK ToolbarProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     }
     const LRESULT result = old != nullptr ? CallWindowProc(old, window, message, wParam, lParam)
                                           : DefWindowProc(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY && s_normalStrip != nullptr) {
+    // The subclass is gone after WM_DESTROY, so the strip goes here; the bar
+    // draws nothing more.
+    if (message == WM_DESTROY && s_normalStrip != nullptr) {
         DeleteObject(s_normalStrip);
         s_normalStrip = nullptr;
     }

@@ -135,17 +135,8 @@ tstring ClipboardText() {
     return tstring(reinterpret_cast<const TCHAR *>(b.data()));
 }
 
-class ClipboardTest : public ::testing::Test {
+class ClipboardTest : public RealDibcoreSuite {
 protected:
-    static void SetUpTestSuite() {
-        Str_InitLogicalCompare();
-        lib_ = new RealDibcore;
-    }
-    static void TearDownTestSuite() {
-        delete lib_;
-        lib_ = nullptr;
-    }
-
     void SetUp() override {
         mutex_ = CreateMutex(nullptr, FALSE, TEXT("QuiveltaClipboardTests"));
         ASSERT_NE(mutex_, nullptr);
@@ -171,12 +162,10 @@ protected:
         }
     }
 
-    static RealDibcore *lib_;
     HANDLE mutex_ = nullptr;
     HWND window_ = nullptr;
 };
 
-RealDibcore *ClipboardTest::lib_ = nullptr;
 
 // ---------------------------------------------------------------- copy
 

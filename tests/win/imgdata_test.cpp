@@ -80,17 +80,8 @@ int FakeArea(int32_t *width, int32_t *height, int32_t *vBar, int32_t *hBar) {
     return 1;
 }
 
-class ImgDataFolder : public ::testing::Test {
+class ImgDataFolder : public RealDibcoreSuite {
 protected:
-    static void SetUpTestSuite() {
-        Str_InitLogicalCompare();
-        lib_ = new RealDibcore;
-    }
-    static void TearDownTestSuite() {
-        delete lib_;
-        lib_ = nullptr;
-    }
-
     void SetUp() override {
         ASSERT_TRUE(lib_->ok()) << lib_->problem();
         ASSERT_TRUE(Format_RegisterBuiltins());
@@ -139,12 +130,10 @@ protected:
         return names;
     }
 
-    static RealDibcore *lib_;
     TempFolder folder_{TEXT("imgdata")};
     uint32_t seed_ = 7;
 };
 
-RealDibcore *ImgDataFolder::lib_ = nullptr;
 
 TEST_F(ImgDataFolder, PagesInNaturalOrderAndStopsAtTheEnds) {
     MixedFolder();

@@ -74,17 +74,8 @@ tstring ListPath() {
     return list != nullptr && list->path != nullptr ? tstring(list->path) : tstring();
 }
 
-class RecentFolders : public ::testing::Test {
+class RecentFolders : public RealDibcoreSuite {
 protected:
-    static void SetUpTestSuite() {
-        Str_InitLogicalCompare();
-        lib_ = new RealDibcore;
-    }
-    static void TearDownTestSuite() {
-        delete lib_;
-        lib_ = nullptr;
-    }
-
     void SetUp() override {
         ASSERT_TRUE(lib_->ok()) << lib_->problem();
         ASSERT_TRUE(Format_RegisterBuiltins());
@@ -122,12 +113,10 @@ protected:
         ASSERT_EQ(Shown(), TEXT("b1.bmp"));
     }
 
-    static RealDibcore *lib_;
     TempFolder root_{TEXT("recent")};
     tstring a_, b_;
 };
 
-RealDibcore *RecentFolders::lib_ = nullptr;
 
 TEST_F(RecentFolders, AFolderIsListedWhenLeftNeverWhilePaging) {
     ASSERT_EQ(Open_Path(root_.Join(TEXT("A\\a1.bmp")).c_str(), nullptr, 0), 1);

@@ -166,6 +166,21 @@ TEST_F(Selection, DragSelectsSnappedToTheGrid) {
     }
 }
 
+TEST_F(Selection, ADragThatOutlivesItsPictureStaysOnTheNextOne) {
+    Show(400, 300);
+    Grid(1, 1);
+    SelectionModeOn();
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, POINT{200, 150});
+    Send(WM_MOUSEMOVE, MK_LBUTTON, POINT{210, 160});
+    // The next picture, smaller than where the drag began, comes mid-drag.
+    Show(40, 30);
+    Send(WM_MOUSEMOVE, MK_LBUTTON, POINT{10, 5});
+    Send(WM_LBUTTONUP, 0, POINT{10, 5});
+    const RECT r = Selected();
+    EXPECT_TRUE(SameRect(r, RECT{10, 5, 40, 30})) << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+    Pump();
+}
+
 TEST_F(Selection, ClicksAndOneLineDragsSelectNothing) {
     struct Case {
         const char *what;

@@ -3,6 +3,7 @@
 #include "image/qv_DibApi.h"
 #include "image/qv_DibcoreLoad.h"
 #include "other/qv_Msg.h"
+#include "util/qv_Str.h"
 #include "support/capture_boxes.h"
 
 namespace {
@@ -44,3 +45,15 @@ RealDibcore::RealDibcore() {
 RealDibcore::~RealDibcore() { Dibcore_UnloadForTests(); }
 
 bool RealDibcore::HasJpeg() { return g_dibcore.JPGtoDIB != nullptr && g_dibcore.JPGMtoDIB != nullptr; }
+
+RealDibcore *RealDibcoreSuite::lib_ = nullptr;
+
+void RealDibcoreSuite::SetUpTestSuite() {
+    Str_InitLogicalCompare();
+    lib_ = new RealDibcore;
+}
+
+void RealDibcoreSuite::TearDownTestSuite() {
+    delete lib_;
+    lib_ = nullptr;
+}

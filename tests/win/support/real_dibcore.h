@@ -4,6 +4,7 @@
 // asks HasJpeg() and skips what needs the rest.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
@@ -22,6 +23,15 @@ public:
 private:
     bool ok_ = false;
     std::string problem_;
+};
+
+// A suite whose tests share one binding of the library (binding is not free)
+// and the natural-order compare that file lists sort with.
+class RealDibcoreSuite : public ::testing::Test {
+protected:
+    static void SetUpTestSuite();
+    static void TearDownTestSuite();
+    static RealDibcore *lib_;
 };
 
 #define QV_SKIP_WITHOUT_JPEG()                                                                           \
