@@ -342,6 +342,33 @@ TEST_F(Bars, ButtonStatesXButtonsAndRightClick) {
     EXPECT_EQ(HIWORD(m.wParam), 1);
 }
 
+TEST_F(Bars, EnteringTheBarOrReachingPasteRefreshesTheButtons) {
+    MakeBars();
+    // With no picture a refresh disables save as: enable it by hand and see
+    // which hot-item changes put it back.
+    struct Case {
+        const char *what;
+        DWORD flags;
+        int idNew;
+        bool refreshed;
+    } cases[] = {
+        {"entering the bar", HICF_ENTERING | HICF_MOUSE, 40001, true},
+        {"moving onto paste", HICF_MOUSE, 40026, true},
+        {"moving onto another button", HICF_MOUSE, 40025, false},
+        {"leaving over paste", HICF_LEAVING | HICF_MOUSE, 40026, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_EQ(Toolbar_EnableButton(40008, 0), 1);
+        NMTBHOTITEM hot{};
+        hot.hdr = NMHDR{g_toolbar.window, UINT_PTR(kToolbarId), UINT(TBN_HOTITEMCHANGE)};
+        hot.idNew = c.idNew;
+        hot.dwFlags = c.flags;
+        SendMessage(frame_, WM_NOTIFY, kToolbarId, reinterpret_cast<LPARAM>(&hot));
+        EXPECT_EQ(SendMessage(g_toolbar.window, TB_ISBUTTONENABLED, 40008, 0) == 0, c.refreshed);
+    }
+}
+
 TEST_F(Bars, StatusPartsFollowTheirTexts) {
     MakeBars();
     EXPECT_EQ(PartText(SB_SIMPLEID), TEXT("No file loaded"));
