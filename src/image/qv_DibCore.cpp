@@ -201,38 +201,10 @@ bool Dib_GetPaletteOrMasks(const void *packed, const DibRgbQuad **palette, uint3
     return true;
 }
 
-void Dib_NormalizeMasks(int32_t depth, int count, uint32_t *masks, int *shifts, int *widths) {
-    uint32_t used = 0;
-    for (int i = 0; i < count; ++i) {
-        uint32_t m = masks[i];
-        if (depth == 16) m &= 0xFFFFu;
-        m &= ~used;
-        int shift = 0, width = 0;
-        if (m != 0) {
-            while (((m >> shift) & 1u) == 0) ++shift;
-            while (shift + width < 32 && ((m >> (shift + width)) & 1u) != 0) ++width;
-            m = (width >= 32 ? 0xFFFFFFFFu : ((1u << width) - 1u)) << shift;
-        }
-        masks[i] = m;
-        used |= m;
-        if (shifts) shifts[i] = shift;
-        if (widths) widths[i] = width;
-    }
-}
-
 bool Dib_IsStandardMasks(int presetIndex, const uint32_t masks[3]) {
     if (presetIndex < 0 || presetIndex > 2 || masks == nullptr) return false;
     return masks[0] == kDibPresetMasks[presetIndex][0] && masks[1] == kDibPresetMasks[presetIndex][1] &&
            masks[2] == kDibPresetMasks[presetIndex][2];
-}
-
-uint8_t Dib_ScaleTo8Bit(uint32_t value, int width) {
-    if (width <= 0) return 0;
-    if (width == 8) return uint8_t(value);
-    if (width > 8) return uint8_t(value >> (width - 8));
-    const uint32_t top = (1u << width) - 1u;
-    if (value > top) value = top;
-    return uint8_t((value * 255u + top / 2) / top);
 }
 
 bool Dib_IsRleCompressed(const void *packed) {

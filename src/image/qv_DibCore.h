@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "dib_records.h"
+#include "image/qv_ChannelMasks.h"  // Dib_NormalizeMasks, Dib_ScaleTo8Bit
 
 struct SelRect {
     int32_t left, top, right, bottom;  // right and bottom exclusive
@@ -75,13 +76,7 @@ bool Dib_EffectiveMasks(const void *packed, uint32_t masks[3]);
 bool Dib_GetPaletteOrMasks(const void *packed, const DibRgbQuad **palette, uint32_t *count, uint32_t masks[3],
                            bool *hasMasks);
 
-// Each mask cut to its lowest run of ones with its shift and width; for 16
-// bits the high halves are cleared first; a mask that overlaps an earlier one
-// loses the shared bits.
-void Dib_NormalizeMasks(int32_t depth, int count, uint32_t *masks, int *shifts, int *widths);
 bool Dib_IsStandardMasks(int presetIndex, const uint32_t masks[3]);
-// value of `width` bits widened (or narrowed) to 8 bits.
-uint8_t Dib_ScaleTo8Bit(uint32_t value, int width);
 
 bool Dib_IsRleCompressed(const void *packed);
 

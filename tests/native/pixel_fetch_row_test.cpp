@@ -19,7 +19,7 @@ TEST(PixelFetchRow, WidenedRowEqualsPixelFetches) {
         source.plain32 = depth == 32;
         if (depth == 16) {
             const uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
-            Dib_NormalizeMasks(masks, &source.masks);
+            ChannelMasks_Set(16, masks, &source.masks);
         }
         if (depth <= 8) {
             source.colourCount = depth == 8 ? 200 : (1u << depth);  // 8 bits: a short table

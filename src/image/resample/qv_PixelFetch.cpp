@@ -21,8 +21,8 @@ uint32_t Fetch4(const uint8_t *row, int64_t x, const PixelSource *s) {
 uint32_t Fetch8(const uint8_t *row, int64_t x, const PixelSource *s) { return s->palette[row[x]]; }
 
 uint32_t Masked(uint32_t v, const ChannelMasks &m) {
-    uint32_t c[3];
-    for (int i = 0; i < 3; ++i) c[i] = Channel_Expand((v & m.mask[i]) >> m.shift[i], m.width[i]);
+    uint8_t c[3];
+    ChannelMasks_Widen(m, v, c);
     return Rgb(c[0], c[1], c[2]);
 }
 
@@ -43,44 +43,7 @@ uint32_t Fetch32Masked(const uint8_t *row, int64_t x, const PixelSource *s) {
     return Masked(v, s->masks);
 }
 
-// Width w (0..7) to 8 bits: v * 255 / (2^w - 1) rounded.
-struct ExpandTable {
-    uint8_t value[8][128];
-    ExpandTable() : value{} {
-        for (uint32_t w = 1; w < 8; ++w) {
-            const uint32_t top = (1u << w) - 1;
-            for (uint32_t v = 0; v <= top; ++v) value[w][v] = static_cast<uint8_t>((v * 255 + top / 2) / top);
-        }
-    }
-};
-const ExpandTable kExpand;
-
 }  // namespace
-
-uint8_t Channel_Expand(uint32_t value, uint32_t width) {
-    if (width == 8) return static_cast<uint8_t>(value);
-    if (width > 8) return static_cast<uint8_t>(value >> (width - 8));
-    return kExpand.value[width][value & 127];
-}
-
-void Dib_NormalizeMasks(const uint32_t masks[3], ChannelMasks *out) {
-    for (int i = 0; i < 3; ++i) {
-        uint32_t m = masks[i], shift = 0, width = 0;
-        if (m != 0) {
-            while (!(m & 1)) {
-                m >>= 1;
-                ++shift;
-            }
-            while (m & 1) {
-                m >>= 1;
-                ++width;
-            }
-        }
-        out->mask[i] = masks[i];
-        out->shift[i] = shift;
-        out->width[i] = width;
-    }
-}
 
 int PixelSource_FromHeader(const DibInfoHeader *header, uint32_t headerBytes, PixelSource *out) {
     if (header == nullptr || out == nullptr || headerBytes < 40 || header->biSize < 40 || header->biSize > headerBytes)
@@ -115,7 +78,7 @@ int PixelSource_FromHeader(const DibInfoHeader *header, uint32_t headerBytes, Pi
         return 0;
     }
     out->plain32 = bpp == 32 && std::memcmp(masks, kPlainMasks, 12) == 0;
-    Dib_NormalizeMasks(masks, &out->masks);
+    ChannelMasks_Set(bpp, masks, &out->masks);
     return 1;
 }
 

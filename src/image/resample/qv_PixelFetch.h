@@ -5,14 +5,7 @@
 #include <cstdint>
 
 #include "dib_records.h"
-
-// A 16- or 32-bit picture's masks: red, green, blue; the position of each
-// mask's lowest bit and its width in bits.
-struct ChannelMasks {
-    uint32_t mask[3];
-    uint32_t shift[3];
-    uint32_t width[3];
-};
+#include "image/qv_ChannelMasks.h"
 
 // Everything the fetch functions need to read a picture's pixels.
 struct PixelSource {
@@ -24,12 +17,6 @@ struct PixelSource {
 };
 
 using PixelFetch = uint32_t (*)(const uint8_t *row, int64_t x, const PixelSource *source);
-
-// Widens a channel field of `width` bits (0..8) to 8 bits.
-uint8_t Channel_Expand(uint32_t value, uint32_t width);
-
-// Shift and width of each mask (fields are expected to be contiguous).
-void Dib_NormalizeMasks(const uint32_t masks[3], ChannelMasks *out);
 
 // Reads the header (40 bytes or more; core headers are refused), its masks
 // and its colour table from a packed DIB of headerBytes bytes. 0 when the
