@@ -17,6 +17,7 @@
 #include "other/qv_Settings.h"
 #include "other/qv_SysFacts.h"
 #include "other/qv_WndUtil.h"
+#include "util/qv_Path.h"
 #include "util/qv_Str.h"
 #include "util/qv_SysVersion.h"
 #include "util/qv_Text.h"
@@ -59,12 +60,9 @@ bool StripFilePath(const TCHAR *pattern, int size, TCHAR *out) {
     TCHAR name[64];
     wsprintf(name, pattern, size);
     const TCHAR *folder = g_cmdLine.programDir;
-    if (folder == nullptr || qvtext::Length(folder) + qvtext::Length(name) + 2 >= size_t(kPathChars)) return false;
+    if (folder == nullptr || qvtext::Length(folder) >= size_t(kPathChars)) return false;
     qvtext::CopyInto(out, kPathChars, folder);
-    const size_t n = qvtext::Length(out);
-    if (n > 0 && out[n - 1] != TEXT('\\')) Str_Append(kPathChars, out, TEXT("\\"));
-    Str_Append(kPathChars, out, name);
-    return true;
+    return Path_Append(kPathChars, out, name, 0) != nullptr;
 }
 
 // A 32-bit strip of 17 images at `size`, from whatever a loaded bitmap

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "picture.h"
+#include "raw_pixel.h"
 
 namespace dibfix {
 
@@ -32,26 +33,9 @@ inline std::vector<Kind> AllKinds() {
             {32, 0, kMask101010, "32bit-101010"}};
 }
 
-// Raw value of pixel (x, y), y from the top; reads bytes straight from the
-// header's own numbers.
-inline uint32_t RawPixel(const Picture &p, int64_t x, int64_t y) {
-    const DibInfoHeader &h = *p.data.header;
-    const int64_t rows = h.biHeight < 0 ? -int64_t{h.biHeight} : h.biHeight;
-    const uint64_t stride = ((uint64_t(h.biWidth) * h.biBitCount + 31) / 32) * 4;
-    const uint8_t *row = p.data.bits + stride * uint64_t(h.biHeight < 0 ? y : rows - 1 - y);
-    switch (h.biBitCount) {
-        case 1: return (row[x / 8] >> (7 - x % 8)) & 1;
-        case 4: return x % 2 ? row[x / 2] & 15 : row[x / 2] >> 4;
-        case 8: return row[x];
-        case 16: return row[2 * x] | (row[2 * x + 1] << 8);
-        case 24: return row[3 * x] | (row[3 * x + 1] << 8) | (uint32_t(row[3 * x + 2]) << 16);
-        default: {
-            uint32_t v;
-            std::memcpy(&v, row + 4 * x, 4);
-            return v;
-        }
-    }
-}
+// Raw value of pixel (x, y), y from the top, independent of the library's
+// row code.
+inline uint32_t RawPixel(const Picture &p, int64_t x, int64_t y) { return RawPixelOf(*p.data.header, p.data.bits, x, y); }
 
 inline int32_t Width(const Picture &p) { return p.data.header->biWidth; }
 inline int32_t Height(const Picture &p) {

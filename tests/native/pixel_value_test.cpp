@@ -15,6 +15,7 @@
 #include "image/qv_ChannelMasks.h"
 #include "image/qv_DibOps.h"
 #include "image/qv_PixelValue.h"
+#include "raw_pixel.h"
 
 namespace {
 
@@ -59,25 +60,7 @@ DibHandle MakePicture(const Kind &k, int32_t w, int32_t h) {
     return Dib_Create(w, h, k.depth, 0, 0, k.masks);
 }
 
-// Reads raw values straight from the header's own numbers.
-uint32_t RawAt(const DibData *d, int32_t x, int32_t y) {
-    const DibInfoHeader &h = *d->header;
-    const int64_t rows = h.biHeight < 0 ? -int64_t{h.biHeight} : h.biHeight;
-    const uint64_t stride = ((uint64_t(h.biWidth) * h.biBitCount + 31) / 32) * 4;
-    const uint8_t *row = d->bits + stride * uint64_t(h.biHeight < 0 ? y : rows - 1 - y);
-    switch (h.biBitCount) {
-    case 1: return (row[x / 8] >> (7 - x % 8)) & 1;
-    case 4: return x % 2 ? row[x / 2] & 15 : row[x / 2] >> 4;
-    case 8: return row[x];
-    case 16: return row[2 * x] | (row[2 * x + 1] << 8);
-    case 24: return row[3 * x] | (row[3 * x + 1] << 8) | (uint32_t(row[3 * x + 2]) << 16);
-    default: {
-        uint32_t v;
-        std::memcpy(&v, row + 4 * x, 4);
-        return v;
-    }
-    }
-}
+uint32_t RawAt(const DibData *d, int32_t x, int32_t y) { return RawPixelOf(*d->header, d->bits, x, y); }
 
 void FillRandom(DibData *d, uint32_t seed) {
     std::mt19937 rng(seed);

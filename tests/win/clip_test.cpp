@@ -2,8 +2,8 @@
 // a selection copied as CF_DIB is the exact crop (top-down 8-bit, bottom-up
 // 32-bit bit fields), the copy limit, pasting into a picture of the same or
 // another layout, a lying clipboard DIB refused, and the file-name texts.
-// The Unicode and ANSI test programs may run at once and share the
-// clipboard, so every test holds one named mutex from start to end.
+// Tests that use the clipboard take turns (a ctest resource lock), since
+// the Unicode and ANSI programs would otherwise share it at once.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -138,10 +138,6 @@ tstring ClipboardText() {
 class ClipboardTest : public RealDibcoreSuite {
 protected:
     void SetUp() override {
-        mutex_ = CreateMutex(nullptr, FALSE, TEXT("QuiveltaClipboardTests"));
-        ASSERT_NE(mutex_, nullptr);
-        const DWORD wait = WaitForSingleObject(mutex_, INFINITE);
-        ASSERT_TRUE(wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED);
         ASSERT_TRUE(lib_->ok()) << lib_->problem();
         Settings_InitBoth(61);
         window_ = CreateWindow(TEXT("STATIC"), TEXT("clip"), WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
@@ -156,13 +152,8 @@ protected:
             Clip_Empty(window_);
             DestroyWindow(window_);
         }
-        if (mutex_ != nullptr) {
-            ReleaseMutex(mutex_);
-            CloseHandle(mutex_);
-        }
     }
 
-    HANDLE mutex_ = nullptr;
     HWND window_ = nullptr;
 };
 
