@@ -5,6 +5,7 @@
 #include "dib_header.h"
 #include "pixel_layout.h"
 #include "rle.h"
+#include "turn_kernels.h"
 
 namespace dibcore {
 
@@ -21,12 +22,6 @@ void CopySubByteRow(const uint8_t *src, int64_t sx, uint8_t *dst, int64_t n, int
         return;
     }
     for (int64_t k = 0; k < n; ++k) PutIndex(dst, mirror ? n - 1 - k : k, bpp, IndexAt(src, sx + k, bpp));
-}
-
-template <int B>
-void CopyMirroredRow(const uint8_t *src, uint8_t *dst, int64_t n) {
-    const uint8_t *s = src + (n - 1) * B;
-    for (int64_t k = 0; k < n; ++k, s -= B, dst += B) std::memcpy(dst, s, B);
 }
 
 }  // namespace
@@ -88,13 +83,7 @@ Picture *CutPicture(const Picture &source, int32_t x, int32_t y, int32_t width, 
         } else if (!mirrorX) {
             std::memcpy(d, s + left * bytesPer, static_cast<size_t>(w * bytesPer));
         } else {
-            s += left * bytesPer;
-            switch (bytesPer) {
-                case 1: CopyMirroredRow<1>(s, d, w); break;
-                case 2: CopyMirroredRow<2>(s, d, w); break;
-                case 3: CopyMirroredRow<3>(s, d, w); break;
-                default: CopyMirroredRow<4>(s, d, w); break;
-            }
+            ReverseRow(s + left * bytesPer, d, w, bytesPer);
         }
     }
     return out;

@@ -1,98 +1,72 @@
 // Exact turns by multiples of 90 degrees at every depth.
-#include <cstring>
-#include <vector>
-
 #include "dib_header.h"
 #include "pixel_layout.h"
 #include "storage.h"
 #include "transform.h"
+#include "turn_kernels.h"
 
 namespace dibcore {
 
 namespace {
 
+// 1- and 4-bit pixels share bytes, so they move one at a time; whole-byte
+// depths go through the blocked kernels.
 template <int BPP>
 struct Px {
     static uint32_t Get(const uint8_t *r, int64_t x) { return IndexAt(r, x, BPP); }
     static void Put(uint8_t *r, int64_t x, uint32_t v) { PutIndex(r, x, BPP, v); }
 };
-template <>
-struct Px<8> {
-    static uint32_t Get(const uint8_t *r, int64_t x) { return r[x]; }
-    static void Put(uint8_t *r, int64_t x, uint32_t v) { r[x] = static_cast<uint8_t>(v); }
-};
-template <>
-struct Px<16> {
-    static uint32_t Get(const uint8_t *r, int64_t x) {
-        uint16_t v;
-        std::memcpy(&v, r + 2 * x, 2);
-        return v;
-    }
-    static void Put(uint8_t *r, int64_t x, uint32_t v) {
-        const uint16_t s = static_cast<uint16_t>(v);
-        std::memcpy(r + 2 * x, &s, 2);
-    }
-};
-template <>
-struct Px<24> {
-    static uint32_t Get(const uint8_t *r, int64_t x) {
-        const uint8_t *p = r + 3 * x;
-        return p[0] | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16);
-    }
-    static void Put(uint8_t *r, int64_t x, uint32_t v) {
-        uint8_t *p = r + 3 * x;
-        p[0] = static_cast<uint8_t>(v);
-        p[1] = static_cast<uint8_t>(v >> 8);
-        p[2] = static_cast<uint8_t>(v >> 16);
-    }
-};
-template <>
-struct Px<32> {
-    static uint32_t Get(const uint8_t *r, int64_t x) {
-        uint32_t v;
-        std::memcpy(&v, r + 4 * x, 4);
-        return v;
-    }
-    static void Put(uint8_t *r, int64_t x, uint32_t v) { std::memcpy(r + 4 * x, &v, 4); }
-};
 
-// Quarter turns walk the target in square tiles so both pictures stay in
-// cache; a straight column walk over a large photo misses on every pixel.
-constexpr int64_t kTile = 32;
+// Walks the target in square tiles so both pictures stay in cache.
+constexpr int64_t kSubByteTile = 32;
 
 template <int BPP>
-void Quarter(const std::vector<const uint8_t *> &src, int64_t sw, int64_t sh, const std::vector<uint8_t *> &dst,
-             bool clockwise) {
-    // Target is sh wide and sw high.
-    for (int64_t ty = 0; ty < sw; ty += kTile) {
-        const int64_t yEnd = ty + kTile < sw ? ty + kTile : sw;
-        for (int64_t tx = 0; tx < sh; tx += kTile) {
-            const int64_t xEnd = tx + kTile < sh ? tx + kTile : sh;
+void SubByteQuarter(const PixelLayout &l, uint8_t *sbits, const PixelLayout &o, uint8_t *dbits, bool clockwise) {
+    const int64_t sw = l.width, sh = l.height;  // the target is sh wide, sw high
+    for (int64_t ty = 0; ty < sw; ty += kSubByteTile) {
+        const int64_t yEnd = ty + kSubByteTile < sw ? ty + kSubByteTile : sw;
+        for (int64_t tx = 0; tx < sh; tx += kSubByteTile) {
+            const int64_t xEnd = tx + kSubByteTile < sh ? tx + kSubByteTile : sh;
             for (int64_t dy = ty; dy < yEnd; ++dy) {
-                uint8_t *d = dst[dy];
+                uint8_t *d = LayoutRow(o, dbits, dy);
                 const int64_t sx = clockwise ? dy : sw - 1 - dy;
-                for (int64_t dx = tx; dx < xEnd; ++dx) {
-                    const int64_t sy = clockwise ? sh - 1 - dx : dx;
-                    Px<BPP>::Put(d, dx, Px<BPP>::Get(src[sy], sx));
-                }
+                for (int64_t dx = tx; dx < xEnd; ++dx)
+                    Px<BPP>::Put(d, dx, Px<BPP>::Get(LayoutRow(l, sbits, clockwise ? sh - 1 - dx : dx), sx));
             }
         }
     }
 }
 
 template <int BPP>
-void Half(const std::vector<const uint8_t *> &src, int64_t w, int64_t h, const std::vector<uint8_t *> &dst) {
-    for (int64_t y = 0; y < h; ++y) {
-        const uint8_t *s = src[h - 1 - y];
-        uint8_t *d = dst[y];
-        for (int64_t x = 0; x < w; ++x) Px<BPP>::Put(d, x, Px<BPP>::Get(s, w - 1 - x));
+void SubByteHalf(const PixelLayout &l, uint8_t *sbits, const PixelLayout &o, uint8_t *dbits) {
+    for (int64_t y = 0; y < l.height; ++y) {
+        const uint8_t *s = LayoutRow(l, sbits, l.height - 1 - y);
+        uint8_t *d = LayoutRow(o, dbits, y);
+        for (int64_t x = 0; x < l.width; ++x) Px<BPP>::Put(d, x, Px<BPP>::Get(s, l.width - 1 - x));
     }
 }
 
-template <int BPP>
-void Turn(int deg, const std::vector<const uint8_t *> &src, int64_t w, int64_t h, const std::vector<uint8_t *> &dst) {
-    if (deg == 180) Half<BPP>(src, w, h, dst);
-    else Quarter<BPP>(src, w, h, dst, deg == 90);
+PixelPlane PlaneOf(const PixelLayout &l, uint8_t *bits) {
+    const int64_t stride = static_cast<int64_t>(l.stride);
+    return PixelPlane{LayoutRow(l, bits, 0), l.topDown ? stride : -stride};
+}
+
+void TurnPixels(int deg, const PixelLayout &l, uint8_t *sbits, const PixelLayout &o, uint8_t *dbits) {
+    if (l.bpp < 8) {
+        const bool four = l.bpp == 4;
+        if (deg == 180) four ? SubByteHalf<4>(l, sbits, o, dbits) : SubByteHalf<1>(l, sbits, o, dbits);
+        else if (four) SubByteQuarter<4>(l, sbits, o, dbits, deg == 90);
+        else SubByteQuarter<1>(l, sbits, o, dbits, deg == 90);
+        return;
+    }
+    const int bytes = l.bpp / 8;
+    if (deg == 180) {
+        for (int64_t y = 0; y < l.height; ++y)
+            ReverseRow(LayoutRow(l, sbits, l.height - 1 - y), LayoutRow(o, dbits, y), l.width,
+                       bytes);
+        return;
+    }
+    TurnPlaneQuarter(PlaneOf(l, sbits), l.width, l.height, bytes, PlaneOf(o, dbits), deg == 90);
 }
 
 }  // namespace
@@ -117,18 +91,7 @@ Picture *TurnPicture(const Picture &source, int32_t degrees) {
     }
     PixelLayout o;
     ReadLayout(*out.get(), &o);
-    std::vector<const uint8_t *> src(static_cast<size_t>(l.height));
-    std::vector<uint8_t *> dst(static_cast<size_t>(o.height));
-    for (int64_t y = 0; y < l.height; ++y) src[y] = LayoutRow(l, srcp->data.bits, y);
-    for (int64_t y = 0; y < o.height; ++y) dst[y] = LayoutRow(o, out->data.bits, y);
-    switch (l.bpp) {
-        case 1: Turn<1>(deg, src, l.width, l.height, dst); break;
-        case 4: Turn<4>(deg, src, l.width, l.height, dst); break;
-        case 8: Turn<8>(deg, src, l.width, l.height, dst); break;
-        case 16: Turn<16>(deg, src, l.width, l.height, dst); break;
-        case 24: Turn<24>(deg, src, l.width, l.height, dst); break;
-        default: Turn<32>(deg, src, l.width, l.height, dst); break;
-    }
+    TurnPixels(deg, l, srcp->data.bits, o, out->data.bits);
     return out.Take();
 }
 
