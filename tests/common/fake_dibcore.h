@@ -96,13 +96,21 @@ inline DibHandle DIBCORE_CALL Copy(DibHandle h) {
     return g_lib->Add(std::move(c));
 }
 
-// Builds a picture by mapping every destination pixel to a source pixel
-// (byte depths only).
+// One pixel of a 1- or 4-bit row moved from column sx to column dx.
+inline void MoveSubBytePixel(uint8_t *drow, int32_t dx, const uint8_t *srow, int32_t sx, int depth) {
+    const int per = 8 / depth;
+    const unsigned ss = unsigned(8 - depth * (sx % per + 1)), ds = unsigned(8 - depth * (dx % per + 1));
+    const unsigned mask = (1u << depth) - 1u;
+    const unsigned v = (srow[sx / per] >> ss) & mask;
+    drow[dx / per] = uint8_t((drow[dx / per] & ~(mask << ds)) | (v << ds));
+}
+
+// Builds a picture by mapping every destination pixel to a source pixel.
 template <class Map>
 std::unique_ptr<Pic> Remap(Pic &src, int32_t w, int32_t h, Map map) {
     DibFields f;
     Dib_GetHeaderFields(src.packed.data(), &f);
-    if (f.depth < 8) return nullptr;
+    if (f.depth != 1 && f.depth != 4 && f.depth < 8) return nullptr;
     auto p = std::make_unique<Pic>();
     p->packed = src.packed;
     DibInfoHeader hd;
@@ -117,8 +125,10 @@ std::unique_ptr<Pic> Remap(Pic &src, int32_t w, int32_t h, Map map) {
         for (int32_t x = 0; x < w; ++x) {
             int32_t sx, sy;
             map(x, y, &sx, &sy);
-            std::memcpy(Dib_RowFromTop(p->bits.data(), ds, hd.biHeight, y) + x * b,
-                        Dib_RowFromTop(src.bits.data(), ss, f.signedHeight, sy) + sx * b, size_t(b));
+            uint8_t *drow = Dib_RowFromTop(p->bits.data(), ds, hd.biHeight, y);
+            const uint8_t *srow = Dib_RowFromTop(src.bits.data(), ss, f.signedHeight, sy);
+            if (f.depth < 8) MoveSubBytePixel(drow, x, srow, sx, f.depth);
+            else std::memcpy(drow + x * b, srow + sx * b, size_t(b));
         }
     return p;
 }
