@@ -33,6 +33,10 @@
 #define IDS_CUSTOM_WRITE_FAILED 380
 // Clipboard (res/clip.rc).
 #define IDS_CLIP_DAMAGED 3720
+// Edit commands (res/edit.rc).
+#define IDS_MEKO_LOAD_FAILED 358
+#define IDS_MEKO_TOO_LARGE 359
+#define IDS_COPY_TOO_LARGE 360
 // Tool bar and status bar (res/bars.rc): button strips, tool-tip mode,
 // format and texts, status texts.
 #define IDB_TOOLBAR 40

@@ -11,6 +11,7 @@
 #include "image/qv_DibDraw.h"
 #include "image/qv_FileList.h"
 #include "image/qv_ImgLoad.h"
+#include "image/qv_Undo.h"
 #include "image/qv_WndFit.h"
 #include "image/qv_ZoomCore.h"
 #include "other/qv_Dlg.h"
@@ -251,6 +252,8 @@ void ImgData_Reset() {
     if (g_imgData.state & kImgNoFile) ImgData_FreePathParts();
     if (g_imgDataHooks.closed != nullptr) g_imgDataHooks.closed();
     ImgData_FreeImage(-1);
+    // An undo record belongs to the picture it was taken from.
+    Undo_Clear(&g_undo);
     g_imgData.anim = GifAniState{};
     g_imgData.state = 0;
     g_imgData.loadError = 0;
@@ -538,7 +541,17 @@ void ImgData_UpdateTitleStatus() {
     if (g_imgDataHooks.updateStatus != nullptr) g_imgDataHooks.updateStatus();
 }
 
+void ImgData_SyncPictureFacts() {
+    if ((g_imgData.state & kImgStill) == 0) return;
+    g_imgData.width = DibHolder_GetWidth(g_imgData.image);
+    g_imgData.height = DibHolder_GetHeight(g_imgData.image);
+    g_imgData.bitsPerPixel = DibHolder_GetBitCount(g_imgData.image);
+}
+
 void ImgData_RefreshAfterEdit() {
+    // An edit may change the depth (greyscale, colour swaps of a palette
+    // picture); the status bar shows what is held now.
+    ImgData_SyncPictureFacts();
     {
         WaitCursorGuard wait(&g_frameRecord);
         if (!SlideShowRunning()) WaitCursor_Begin(&wait);

@@ -126,6 +126,9 @@ int ImgData_SetNewImage(DibHolder &picture, const TCHAR *name);
 int ImgData_ApplyZoomMode(uint32_t mode, int32_t argument);
 int ImgData_ComputeZoom(uint32_t mode, int32_t argument);
 void ImgData_RefreshAfterEdit();
+// Width, height and depth of the record from the held still picture (after
+// an edit changed them).
+void ImgData_SyncPictureFacts();
 
 // The displayed size (zoomed; the display copy's size when there is one).
 void ImgData_GetViewSize(int32_t *width, int32_t *height);

@@ -6,6 +6,7 @@
 #include "image/qv_Selection.h"
 #include "image/qv_SelectionCore.h"
 #include "image/qv_View.h"
+#include "image/qv_ViewZoom.h"
 #include "other/qv_Frame.h"
 #include "other/qv_Globals.h"
 #include "other/qv_MenuState.h"
@@ -146,8 +147,9 @@ bool DragZoom(POINT screen) {
     const int32_t zoom =
         SelCore_DragZoom(g_imgData.zoom, movement, SelCore_DragZoomDivisor(g_settings.option[kOptDragZoomSpeed]));
     if (zoom == g_imgData.zoom) return false;
-    // The zoom-by-factor request of the zoom commands: 100 % becomes actual size.
-    ImgData_ApplyZoomMode(kZoomReqFixed, zoom);
+    // The zoom-by-factor command keeps the middle of the view in place; 100 %
+    // becomes actual size.
+    View_ZoomCommand(kZoomReqFactor, zoom);
     v.zoomedByDrag = 1;
     s_afterStep = true;
     return true;

@@ -6,7 +6,9 @@
 #include "image/qv_DibcoreLoad.h"
 #include "image/qv_Format.h"
 #include "image/qv_ImgData.h"
+#include "image/qv_MekoLoad.h"
 #include "image/qv_Scroll.h"
+#include "image/qv_Undo.h"
 #include "image/qv_View.h"
 #include "image/qv_ViewMouse.h"
 #include "other/qv_Cfg.h"
@@ -153,6 +155,8 @@ StepOutcome AttachViewState(int) {
     Mouse_Attach(g_process.frameWindow, g_viewRecord.window);
     Layout_InstallHooks();  // the bars at the edge, always-on-top and the full-screen switch
     Selection_InstallHooks();  // after the mouse mapping, whose move handling it runs before
+    Undo_InstallHooks();  // before the configuration is read: UndoMax 0 clears the record
+    Meko_InstallTableSource();  // the Meko table file is read on the mask's first use
     return kStepOk;
 }
 
@@ -347,5 +351,7 @@ void IniAndEnd_Shutdown(int destroyInterface) {
     // instances take it, and the menus are removed.
     if (destroyInterface) Frame_Shutdown();
     ImgData_Shutdown();
+    Undo_Destroy(&g_undo);
+    Meko_FreeTable();
     IniAndEnd_SaveForEndSession();
 }

@@ -144,6 +144,16 @@ HGLOBAL GMem_Free(GMemBlock *block) {
     return nullptr;
 }
 
+int GMem_Release(GMemBlock *block) {
+    if (block == nullptr) return 0;
+    if (block->handle == nullptr) return 1;
+    if (block->flags & kGMemMovable)
+        for (uint32_t n = block->lockCount; n > 0; --n) GlobalUnlock(block->handle);
+    if (GlobalFree(block->handle) != nullptr) return 0;
+    *block = GMemBlock{};
+    return 1;
+}
+
 void *LMem_Lock(LMemBlock *block) {
     if (block == nullptr || block->handle == nullptr || block->lockCount >= int32_t(kMaxLockCount)) return nullptr;
     void *p = LocalLock(block->handle);

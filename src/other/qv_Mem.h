@@ -56,6 +56,10 @@ HGLOBAL GMem_Alloc(uint32_t size, GMemBlock *block);
 void *GMem_Lock(GMemBlock *block);
 int GMem_Unlock(GMemBlock *block);
 HGLOBAL GMem_Free(GMemBlock *block);
+// Unlocks the block as often as it is locked (when movable), frees it and
+// clears the record: 1. An empty record gives 1. When GlobalFree fails the
+// record is left as it was: 0.
+int GMem_Release(GMemBlock *block);
 
 struct LMemBlock {
     HLOCAL handle = nullptr;

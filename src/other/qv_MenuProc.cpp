@@ -1,8 +1,10 @@
 #include "other/qv_MenuProc.h"
 
 #include "image/qv_Clip.h"
+#include "image/qv_EditCommands.h"
 #include "image/qv_ScrollCommands.h"
 #include "image/qv_SelectionCommands.h"
+#include "image/qv_ViewZoom.h"
 #include "other/qv_Dlg.h"
 #include "other/qv_Help.h"
 #include "other/qv_ListCommands.h"
@@ -41,13 +43,18 @@ struct HandlerRow {
 // as their modules arrive.
 const HandlerRow kHandlers[] = {
     {CommandBlock::File, OnFile},
-    {CommandBlock::Edit, SelectionCommands_OnEdit},
+    {CommandBlock::Edit, EditCommands_OnEdit},
+    {CommandBlock::Image, EditCommands_OnImage},
+    {CommandBlock::RotateFlip, EditCommands_OnRotateFlip},
+    {CommandBlock::Masks, EditCommands_OnMasks},
+    {CommandBlock::ChannelSwap, EditCommands_OnChannelSwap},
     {CommandBlock::SelectionGrid, SelectionCommands_OnSelectionGrid},
     {CommandBlock::List, ListCommands_OnList},
     {CommandBlock::ComicPages, ListCommands_OnComicPages},
     {CommandBlock::Other, OnOther},
     {CommandBlock::RecentFolders, RecentCommands_OnCommand},
     {CommandBlock::View, WindowCommands_OnView},
+    {CommandBlock::ExtraFile, ViewZoom_OnCommand},  // only its two actual-size-or-fit toggles so far
     {CommandBlock::Window, WindowCommands_OnWindow},
     {CommandBlock::PopupMenus, PopupCommands_OnCommand},
     {CommandBlock::ScrollToPosition, ScrollCommands_OnScrollTo},

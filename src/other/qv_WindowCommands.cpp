@@ -1,5 +1,6 @@
 #include "other/qv_WindowCommands.h"
 
+#include "image/qv_ViewZoom.h"
 #include "other/qv_FullScreen.h"
 #include "other/qv_LayoutCore.h"
 #include "other/qv_LayoutOptions.h"
@@ -48,7 +49,7 @@ int WindowCommands_OnWindow(HWND frame, UINT id) {
 
 int WindowCommands_OnView(HWND frame, UINT id) {
     (void)frame;
-    if (id != kCmdFullScreen) return 1;  // the zoom commands keep their default handling until served
+    if (id != kCmdFullScreen) return ViewZoom_OnCommand(frame, id);
     Wnd_ToggleFullScreen();
     return 0;
 }

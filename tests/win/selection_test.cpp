@@ -443,7 +443,7 @@ TEST_F(Selection, SelectionModeSwapsTheClassCursorAndEndsInFullScreen) {
     EXPECT_EQ(Sel_ApplyCursorMode(), 0);
     g_viewState.selectMode = 0;
     // The other Edit commands are not this module's.
-    EXPECT_EQ(Command(view_->frame(), 40021), 1);
+    EXPECT_EQ(SelectionCommands_OnEdit(view_->frame(), 40021), 1);
 }
 
 TEST_F(Selection, GridCommandsSetTheStepsAndTurnSelectionModeOn) {

@@ -1,0 +1,439 @@
+// The edit commands end to end in the program's frame: each command sent as
+// the menu sends it to a small picture shown at actual size, the result read
+// back from the view's pixels on screen, then Undo restores the exact
+// pixels and a second Undo changes nothing. Selection commands (cut, crop,
+// paste, a flip of a part) and UndoMax 0 too.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "image/qv_CellMask.h"
+#include "image/qv_DibApi.h"
+#include "image/qv_EditCommands.h"
+#include "image/qv_ImgData.h"
+#include "image/qv_MekoTable.h"
+#include "image/qv_PixelValue.h"
+#include "image/qv_Selection.h"
+#include "image/qv_Undo.h"
+#include "image/qv_View.h"
+#include "image/qv_ViewLayout.h"
+#include "image/qv_ViewPaint.h"
+#include "other/qv_Frame.h"
+#include "other/qv_Globals.h"
+#include "other/qv_Menu.h"
+#include "other/qv_MenuStateCore.h"
+#include "other/qv_Settings.h"
+#include "support/capture_boxes.h"
+#include "support/real_dibcore.h"
+#include "support/real_frame.h"
+#include "support/user_folder.h"
+#include "support/view_fixture.h"
+
+namespace {
+
+constexpr int32_t kSide = 32;  // two Meko cells, four FL cells, two Win blocks
+
+using Pixels = std::vector<COLORREF>;
+
+struct Shot {
+    int32_t width = 0, height = 0;
+    Pixels pixels;
+    COLORREF At(int32_t x, int32_t y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
+    bool operator==(const Shot &o) const { return width == o.width && height == o.height && pixels == o.pixels; }
+};
+
+void PrintTo(const Shot &s, std::ostream *os) {
+    *os << s.width << " x " << s.height << ":";
+    for (size_t i = 0; i < s.pixels.size() && i < 8; ++i) *os << " " << std::hex << s.pixels[i] << std::dec;
+}
+
+// The bytes of the held picture: header, table and rows. The image size
+// field is left out: a turn and its inverse may leave it 0, which is valid
+// for uncompressed rows.
+std::string HeldBytes() {
+    const DibData *d = g_imgData.image.data;
+    if (d == nullptr) return {};
+    std::string out(reinterpret_cast<const char *>(d->header), d->headerSize);
+    if (out.size() >= 24) out.replace(20, 4, 4, '\0');
+    out.append(reinterpret_cast<const char *>(d->bits), d->bitsSize);
+    return out;
+}
+
+// A 32-bit table of `count` entries for the Meko provider.
+std::vector<uint8_t> s_mekoData;
+bool TestMekoTable(MekoTable *out) {
+    out->data = s_mekoData.data();
+    out->count = uint32_t(s_mekoData.size() / 2);
+    return true;
+}
+
+class EditCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder_.Open());
+        ASSERT_TRUE(lib_.ok()) << lib_.problem();
+        RealFrame_Reset();
+        boxes_ = std::make_unique<CaptureBoxes>();  // error reports are recorded, not shown
+        ClearImgData();
+        g_settings.undoMax = 1;
+        ASSERT_EQ(Frame_Create(g_process.instance, SW_SHOWNORMAL), 0);
+        ASSERT_EQ(Frame_CreateMenus(), 1);
+        frame_ = g_process.frameWindow;
+        ASSERT_EQ(View_AttachState(), 1);  // painting and scrolling, as start-up attaches them
+        Undo_InstallHooks();
+        Undo_SyncEnabled();
+        savedSource_ = g_mekoTableSource;
+        // Entries descending: cell i goes to the place of cell n - 1 - i.
+        s_mekoData.clear();
+        for (int i = 0; i < 16; ++i) {
+            s_mekoData.push_back(uint8_t(100 - i));
+            s_mekoData.push_back(0);
+        }
+        g_mekoTableSource = TestMekoTable;
+        DibHolder picture;
+        ASSERT_TRUE(MakePicture(picture, kSide, kSide, 7));
+        ASSERT_EQ(ImgData_SetNewImage(picture, TEXT("fixture")), 1);
+        ASSERT_EQ(ImgData_ApplyZoomMode(kZoomReqActual, 0), 1);
+        RealFrame_Drain();
+    }
+    void TearDown() override {
+        g_mekoTableSource = savedSource_;
+        Sel_Clear();
+        ImgData_Reset();
+        RealFrame_Destroy(frame_);
+        ClearImgData();
+        boxes_.reset();
+    }
+
+    // The picture as the view shows it.
+    Shot Screen() {
+        RealFrame_Drain();
+        HWND view = g_process.viewWindow;
+        RedrawWindow(view, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        Shot s;
+        s.width = DibHolder_GetWidth(g_imgData.image);
+        s.height = DibHolder_GetHeight(g_imgData.image);
+        // Where the view places the picture (centred or at the corner).
+        RECT client{};
+        GetClientRect(view, &client);
+        const PictureLayout at =
+            ViewLayout_Place(client.right, client.bottom, s.width, s.height, g_viewPaint.centre != 0);
+        HDC dc = GetDC(view);
+        for (int32_t y = 0; y < s.height; ++y)
+            for (int32_t x = 0; x < s.width; ++x)
+                s.pixels.push_back(GetPixel(dc, at.picture.left + x, at.picture.top + y) & 0xFFFFFF);
+        ReleaseDC(view, dc);
+        return s;
+    }
+    // The held picture's colours, read through the library.
+    static Shot Held() {
+        Shot s;
+        s.width = DibHolder_GetWidth(g_imgData.image);
+        s.height = DibHolder_GetHeight(g_imgData.image);
+        for (int32_t y = 0; y < s.height; ++y)
+            for (int32_t x = 0; x < s.width; ++x)
+                s.pixels.push_back(Dib_GetPixelColour(x, g_imgData.image.handle, y));
+        return s;
+    }
+    void Command(UINT id) {
+        SendMessage(frame_, WM_COMMAND, id, 0);
+        RealFrame_Drain();
+    }
+    bool UndoEnabledInMenu() {
+        HMENU edit = Menu_GetPopupByIndex(kMenuEdit);
+        SendMessage(frame_, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), 0);
+        return (GetMenuState(edit, kCmdUndo, MF_BYCOMMAND) & MF_GRAYED) == 0;
+    }
+    static void Select(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+        Sel_SetActive(1);
+        const RECT inclusive{left, top, right - 1, bottom - 1};
+        Sel_SetRect(&inclusive);
+    }
+
+    RealDibcore lib_;
+    std::unique_ptr<CaptureBoxes> boxes_;
+    TestUserFolder folder_{TEXT("edit"), TEXT("edit")};
+    HWND frame_ = nullptr;
+    MekoTableSource savedSource_ = nullptr;
+};
+
+COLORREF Rgb(int r, int g, int b) { return RGB(r, g, b); }
+int R(COLORREF c) { return GetRValue(c); }
+int G(COLORREF c) { return GetGValue(c); }
+int B(COLORREF c) { return GetBValue(c); }
+
+// What each command does to a picture, computed here from the one before.
+using Expected = std::function<COLORREF(const Shot &before, int32_t x, int32_t y)>;
+
+TEST_F(EditCommands, WholePictureCommandsShowTheirResultAndUndoExactly) {
+    const int32_t n = kSide - 1;
+    struct Case {
+        const char *name;
+        UINT id;
+        Expected expected;  // null: the result is checked against the held picture only
+    } cases[] = {
+        {"turn right", kCmdTurnRight, [n](const Shot &b, int32_t x, int32_t y) { return b.At(y, n - x); }},
+        {"turn left", kCmdTurnLeft, [n](const Shot &b, int32_t x, int32_t y) { return b.At(n - y, x); }},
+        {"flip top to bottom", kCmdFlipTopBottom, [n](const Shot &b, int32_t x, int32_t y) { return b.At(x, n - y); }},
+        {"flip left to right", kCmdFlipLeftRight, [n](const Shot &b, int32_t x, int32_t y) { return b.At(n - x, y); }},
+        {"negative", kCmdNegative, [](const Shot &b, int32_t x, int32_t y) { return ~b.At(x, y) & 0xFFFFFF; }},
+        {"greyscale", kCmdGreyscale,
+         [](const Shot &b, int32_t x, int32_t y) {
+             const COLORREF c = b.At(x, y);
+             const int grey = (299 * R(c) + 587 * G(c) + 114 * B(c) + 500) / 1000;
+             return Rgb(grey, grey, grey);
+         }},
+        {"RGB -> GRB", kCmdSwapFirst,
+         [](const Shot &b, int32_t x, int32_t y) { const COLORREF c = b.At(x, y); return Rgb(G(c), R(c), B(c)); }},
+        {"RGB -> BGR", kCmdSwapFirst + 1,
+         [](const Shot &b, int32_t x, int32_t y) { const COLORREF c = b.At(x, y); return Rgb(B(c), G(c), R(c)); }},
+        {"RGB -> RBG", kCmdSwapFirst + 2,
+         [](const Shot &b, int32_t x, int32_t y) { const COLORREF c = b.At(x, y); return Rgb(R(c), B(c), G(c)); }},
+        {"RGB -> BRG", kCmdSwapFirst + 3,
+         [](const Shot &b, int32_t x, int32_t y) { const COLORREF c = b.At(x, y); return Rgb(B(c), R(c), G(c)); }},
+        {"RGB -> GBR", kCmdSwapLast,
+         [](const Shot &b, int32_t x, int32_t y) { const COLORREF c = b.At(x, y); return Rgb(G(c), B(c), R(c)); }},
+        {"glass (vertical)", kCmdMaskGlassVertical, nullptr},
+        {"glass (horizontal)", kCmdMaskGlassHorizontal, nullptr},
+        {"negative mask", kCmdMaskNegative, nullptr},
+        {"XOR mask", kCmdMaskXor80, nullptr},
+        {"RGB mask", kCmdMaskRgbSwap, nullptr},
+        {"Q0 mask", kCmdMaskQ0, nullptr},
+        {"Win mask", kCmdMaskWin, nullptr},
+        {"FL mask", kCmdMaskFl, nullptr},
+        {"Meko mask", kCmdMaskMeko, nullptr},
+        {"Meko mask (reverse)", kCmdMaskMekoReverse, nullptr},
+    };
+    const std::string original = HeldBytes();
+    const Shot before = Screen();
+    ASSERT_EQ(before, Held()) << "the fixture is shown at actual size";
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_FALSE(UndoEnabledInMenu());
+        Command(c.id);
+        const Shot after = Screen();
+        EXPECT_EQ(after, Held()) << "the view shows the edited picture";
+        EXPECT_FALSE(after == before) << "the command changed the picture";
+        if (c.expected) {
+            Shot want;
+            want.width = after.width;
+            want.height = after.height;
+            for (int32_t y = 0; y < after.height; ++y)
+                for (int32_t x = 0; x < after.width; ++x) want.pixels.push_back(c.expected(before, x, y));
+            EXPECT_EQ(after, want);
+        }
+        EXPECT_TRUE(UndoEnabledInMenu());
+        Command(kCmdUndo);
+        EXPECT_EQ(Screen(), before);
+        EXPECT_TRUE(HeldBytes() == original) << "undo restores the exact picture";
+        EXPECT_EQ(g_undo.kind, 0);
+        Command(kCmdUndo);
+        EXPECT_TRUE(HeldBytes() == original) << "a second undo does nothing";
+    }
+}
+
+TEST_F(EditCommands, SelectionCommandsAndTheirUndo) {
+    const std::string original = HeldBytes();
+    const Shot before = Screen();
+    // Flip of a part: only the part changes.
+    Select(4, 2, 20, 10);
+    Command(kCmdFlipLeftRight);
+    Shot after = Screen();
+    for (int32_t y = 0; y < kSide; ++y)
+        for (int32_t x = 0; x < kSide; ++x) {
+            const bool inside = x >= 4 && x < 20 && y >= 2 && y < 10;
+            ASSERT_EQ(after.At(x, y), inside ? before.At(4 + 19 - x, y) : before.At(x, y)) << x << "," << y;
+        }
+    Command(kCmdUndo);
+    EXPECT_TRUE(HeldBytes() == original);
+
+    // A flip of a selection one pixel high changes nothing and records nothing.
+    Select(0, 5, kSide, 6);
+    Command(kCmdFlipTopBottom);
+    EXPECT_TRUE(HeldBytes() == original);
+    EXPECT_EQ(g_undo.kind, 0);
+
+    // Crop: the selection becomes the picture; undo brings the whole back.
+    Select(3, 5, 19, 13);
+    Command(kCmdCrop);
+    after = Screen();
+    ASSERT_EQ(after.width, 16);
+    ASSERT_EQ(after.height, 8);
+    for (int32_t y = 0; y < 8; ++y)
+        for (int32_t x = 0; x < 16; ++x) ASSERT_EQ(after.At(x, y), before.At(x + 3, y + 5));
+    EXPECT_FALSE(Sel_HasSelection());
+    Command(kCmdUndo);
+    EXPECT_TRUE(HeldBytes() == original);
+    EXPECT_EQ(Screen(), before);
+
+    // Cut: the part goes to the clipboard and is filled with the cut colour.
+    g_settings.optInt[5] = 0x00FF00;  // CutCol
+    Select(8, 8, 12, 12);
+    Command(kCmdCut);
+    after = Screen();
+    for (int32_t y = 8; y < 12; ++y)
+        for (int32_t x = 8; x < 12; ++x) ASSERT_EQ(after.At(x, y), COLORREF(0x00FF00));
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_DIB));
+    Command(kCmdUndo);
+    EXPECT_TRUE(HeldBytes() == original);
+
+    // Paste the cut part into another selection (selection mode on).
+    Sel_SetMode(1);
+    Select(0, 0, 4, 4);
+    Command(kCmdPaste);
+    after = Screen();
+    ASSERT_EQ(after.width, kSide);
+    for (int32_t y = 0; y < 4; ++y)
+        for (int32_t x = 0; x < 4; ++x) ASSERT_EQ(after.At(x, y), before.At(x + 8, y + 8));
+    EXPECT_EQ(g_undo.kind, kUndoPaste);
+    Command(kCmdUndo);
+    EXPECT_TRUE(HeldBytes() == original);
+    Sel_SetMode(0);
+
+    // Cut without a selection does nothing.
+    Sel_Clear();
+    Command(kCmdCut);
+    EXPECT_TRUE(HeldBytes() == original);
+    EXPECT_EQ(g_undo.kind, 0);
+
+    // With PasteEx and selection mode off, paste makes the clipboard picture
+    // the new picture; the old picture's undo record goes with it.
+    g_settings.option[99] = 1;  // PasteEx
+    Command(kCmdNegative);
+    ASSERT_EQ(g_undo.kind, kUndoNegative);
+    Command(kCmdPaste);
+    after = Screen();
+    ASSERT_EQ(after.width, 4);
+    ASSERT_EQ(after.height, 4);
+    EXPECT_EQ(after.At(1, 2), before.At(9, 10));
+    EXPECT_EQ(g_undo.kind, 0);
+}
+
+TEST_F(EditCommands, UndoMaxZeroTakesNoSnapshot) {
+    g_settings.undoMax = 0;
+    Undo_SyncEnabled();
+    const std::string original = HeldBytes();
+    for (UINT id : {UINT(kCmdNegative), UINT(kCmdTurnRight), UINT(kCmdMaskWin)}) {
+        Command(id);
+        EXPECT_EQ(g_undo.kind, 0) << id;
+        EXPECT_FALSE(UndoEnabledInMenu()) << id;
+    }
+    EXPECT_FALSE(HeldBytes() == original);
+    Command(kCmdUndo);
+    EXPECT_FALSE(HeldBytes() == original) << "nothing to undo";
+}
+
+// The Meko command reports a table that cannot be loaded and an area with
+// more cells than the table has entries, and changes nothing.
+bool NoMekoTable(MekoTable *) { return false; }
+
+TEST_F(EditCommands, MekoReportsItsTable) {
+    const std::string original = HeldBytes();
+    g_mekoTableSource = NoMekoTable;
+    Command(kCmdMaskMeko);
+    s_mekoData.resize(8);  // 4 entries: the 2 x 2 cells need more
+    g_mekoTableSource = TestMekoTable;
+    Command(kCmdMaskMekoReverse);
+    ASSERT_EQ(boxes_->boxes().size(), 2u);
+    EXPECT_NE(boxes_->boxes()[0].text.find(TEXT("could not be loaded")), tstring::npos);
+    EXPECT_EQ(boxes_->boxes()[0].type & MB_ICONMASK, UINT(MB_ICONSTOP));
+    EXPECT_NE(boxes_->boxes()[1].text.find(TEXT("too large")), tstring::npos);
+    EXPECT_EQ(boxes_->boxes()[1].type & MB_ICONMASK, UINT(MB_ICONEXCLAMATION));
+    EXPECT_TRUE(HeldBytes() == original);
+    EXPECT_EQ(g_undo.kind, 0);
+}
+
+TEST_F(EditCommands, CloseImageEmptiesTheRecord) {
+    Command(kCmdNegative);
+    EXPECT_EQ(g_undo.kind, kUndoNegative);
+    Command(kCmdCloseImage);
+    EXPECT_TRUE(g_imgData.image.empty());
+    EXPECT_EQ(g_undo.kind, 0);
+    EXPECT_FALSE(UndoEnabledInMenu());
+}
+
+}  // namespace
+
+namespace {
+
+int32_t DIBCORE_CALL FailTurn(DibHandle, int32_t) { return 0; }
+DibHandle DIBCORE_CALL FailCut(DibHandle, int32_t, int32_t, int32_t, int32_t) { return 0; }
+int32_t DIBCORE_CALL FailRle(DibHandle) { return 0; }
+DibHandle DIBCORE_CALL FailCreate(const void *, const void *) { return 0; }
+HGLOBAL FailAlloc(uint32_t, GMemBlock *) { return nullptr; }
+
+// Puts one entry point of the bound library back when the case ends.
+template <class Slot>
+class SlotSwap {
+public:
+    SlotSwap(Slot &slot, Slot failing) : slot_(slot), saved_(slot) { slot_ = failing; }
+    ~SlotSwap() { slot_ = saved_; }
+    SlotSwap(const SlotSwap &) = delete;
+    SlotSwap &operator=(const SlotSwap &) = delete;
+
+private:
+    Slot &slot_;
+    Slot saved_;
+};
+
+// A failed library call leaves the picture as it was, and the record of the
+// edit before it still undoes that edit.
+TEST_F(EditCommands, FailuresLeaveThePictureAndTheRecord) {
+    const std::string original = HeldBytes();
+    Command(kCmdNegative);
+    ASSERT_EQ(g_undo.kind, kUndoNegative);
+    const std::string negative = HeldBytes();
+    struct Case {
+        const char *name;
+        UINT id;
+        std::function<void()> run;
+    };
+    const Case cases[] = {
+        {"turn", kCmdTurnRight, [this] { SlotSwap<TurnDIB_t> s(g_dibcore.TurnDIB, FailTurn); Command(kCmdTurnRight); }},
+        {"crop", kCmdCrop,
+         [this] {
+             Select(2, 2, 10, 10);
+             SlotSwap<CutDIB_t> s(g_dibcore.CutDIB, FailCut);
+             Command(kCmdCrop);
+             Sel_Clear();
+         }},
+        {"Win mask", kCmdMaskWin, [this] { SlotSwap<RLEtoDIB_t> s(g_dibcore.RLEtoDIB, FailRle); Command(kCmdMaskWin); }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        c.run();
+        EXPECT_TRUE(HeldBytes() == negative);
+        EXPECT_EQ(g_undo.kind, kUndoNegative);
+    }
+    ASSERT_EQ(boxes_->boxes().size(), 1u) << "the failed mask is reported, the turn and crop are not";
+    EXPECT_NE(boxes_->boxes()[0].text.find(TEXT("1148")), tstring::npos);
+    // A restore that cannot make the picture keeps the picture and the record.
+    Command(kCmdUndo);
+    ASSERT_TRUE(HeldBytes() == original);
+    Command(kCmdGreyscale);
+    ASSERT_EQ(g_undo.kind, kUndoGrey);
+    const std::string grey = HeldBytes();
+    {
+        SlotSwap<CreateDIB_t> s(g_dibcore.CreateDIB, FailCreate);
+        Command(kCmdUndo);
+    }
+    EXPECT_TRUE(HeldBytes() == grey);
+    EXPECT_EQ(g_undo.kind, kUndoGrey);
+    Command(kCmdUndo);
+    EXPECT_TRUE(HeldBytes() == original) << "the kept record still undoes";
+
+    // A snapshot that cannot get its memory: the edit still runs, nothing to undo.
+    {
+        SlotSwap<HGLOBAL (*)(uint32_t, GMemBlock *)> s(g_undoHooks.alloc, FailAlloc);
+        Command(kCmdNegative);
+    }
+    EXPECT_TRUE(HeldBytes() == negative);
+    EXPECT_EQ(g_undo.kind, 0);
+    EXPECT_FALSE(UndoEnabledInMenu());
+}
+
+}  // namespace
