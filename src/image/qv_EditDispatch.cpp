@@ -74,6 +74,9 @@ int EditCommands_OnRotateFlip(HWND, UINT id) {
 }
 
 int EditCommands_OnMasks(HWND frame, UINT id) {
+    // Without a picture (a key pressed with nothing shown) there is nothing
+    // to mask, and nothing failed.
+    if (Edit_GetImage(0) == nullptr) return id >= kCmdMaskGlassVertical && id <= kCmdMaskMekoReverse ? 0 : 1;
     switch (id) {
         case kCmdMaskGlassVertical: ReportMask(frame, Edit_MaskGlass(-1, 1, 1, nullptr, 0, 1)); return 0;
         case kCmdMaskGlassHorizontal: ReportMask(frame, Edit_MaskGlass(-1, 1, 1, nullptr, 0, 0)); return 0;
