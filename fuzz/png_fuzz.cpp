@@ -1,8 +1,10 @@
 // Feeds arbitrary bytes to the PNG decoder and the information call, and
-// writes back whatever decodes (small pictures only, to keep runs quick).
+// writes back whatever decodes (small pictures only, to keep runs quick),
+// as one stream and in blocks on two threads: both must read back the same.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "png_codec.h"
 
@@ -28,7 +30,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             if (Png_Encode(*picture, &options, &out) != kPngOk) std::abort();
             Picture *back = nullptr;
             if (Png_Decode(out.data(), out.size(), &back, nullptr) != kPngOk) std::abort();
-            FreePicture(back);
+            PictureOwner ownBack(back);
+
+            PngEncodeTuning blocks;
+            blocks.threads = 2;
+            blocks.blockBytes = 1 + size % 2048;
+            ByteBuffer split;
+            if (Png_EncodeTuned(*picture, &options, blocks, &split) != kPngOk) std::abort();
+            Picture *backSplit = nullptr;
+            if (Png_Decode(split.data(), split.size(), &backSplit, nullptr) != kPngOk) std::abort();
+            PictureOwner ownSplit(backSplit);
+            if (backSplit->data.bitsSize != back->data.bitsSize ||
+                std::memcmp(backSplit->data.bits, back->data.bits, back->data.bitsSize) != 0)
+                std::abort();
         }
     }
     return 0;

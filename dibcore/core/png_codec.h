@@ -52,4 +52,17 @@ int Png_Info(const void *data, size_t size, PngInfo *info, PngAlphaTable *table)
 // Returns kPngOk or kPngFailed (unsupported picture, memory short).
 int Png_Encode(const Picture &picture, const PngSaveOptions *options, ByteBuffer *out);
 
+// How Png_Encode spreads its work; zeros choose for the machine.
+struct PngEncodeTuning {
+    int threads = 0;        // 1: one stream on the calling thread
+    size_t blockBytes = 0;  // filtered bytes per block on a thread
+};
+
+// Png_Encode with the work spread as `tuning` says. A picture of fewer than
+// two blocks, level 0, or one thread gives the single stream; otherwise the
+// stream's bytes depend on the block size (not on the number of threads),
+// and decode the same.
+int Png_EncodeTuned(const Picture &picture, const PngSaveOptions *options, const PngEncodeTuning &tuning,
+                    ByteBuffer *out);
+
 }  // namespace dibcore

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "dib_png.h"
+
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #define QV_PNG_SSE2 1
@@ -228,6 +230,29 @@ uint64_t PngFilterRow(int type, const uint8_t *raw, const uint8_t *prev, size_t 
 #endif
     for (; i < bytes; ++i) sum += out[i] < 128 ? out[i] : 256 - out[i];
     return sum;
+}
+
+int PngFilterBest(uint32_t filters, const uint8_t *raw, const uint8_t *prev, size_t bytes, int bpp, uint8_t *out,
+                  uint8_t *trial) {
+    int best = -1;
+    uint64_t bestSum = 0;
+    for (int type = kFilterNone; type <= kFilterPaeth; ++type) {
+        if ((filters & (kPngFilterNone << type)) == 0) continue;
+        if (best < 0) {
+            bestSum = PngFilterRow(type, raw, prev, bytes, bpp, out);
+            best = type;
+            continue;
+        }
+        const uint64_t sum = PngFilterRow(type, raw, prev, bytes, bpp, trial);
+        if (sum < bestSum) {
+            bestSum = sum;
+            best = type;
+            std::memcpy(out, trial, bytes);
+        }
+    }
+    if (best >= 0) return best;
+    std::memcpy(out, raw, bytes);
+    return kFilterNone;
 }
 
 }  // namespace dibcore

@@ -24,4 +24,12 @@ bool PngUnfilterRowScalar(int type, uint8_t *row, const uint8_t *prev, size_t by
 // the usual estimate of how well the row will compress.
 uint64_t PngFilterRow(int type, const uint8_t *raw, const uint8_t *prev, size_t bytes, int bpp, uint8_t *out);
 
+// Filters `raw` with whichever filter of the set `filters` (kPngFilter...
+// bits) gives the smallest sum, the first of equals in type order, into
+// `out`; `trial` is scratch of `bytes`. None when the set is empty. Returns
+// the type chosen. The choice depends on the two rows only, so a row filters
+// the same whoever filters it.
+int PngFilterBest(uint32_t filters, const uint8_t *raw, const uint8_t *prev, size_t bytes, int bpp, uint8_t *out,
+                  uint8_t *trial);
+
 }  // namespace dibcore

@@ -61,6 +61,7 @@ protected:
         // when present.
         deleteDib_ = reinterpret_cast<DeleteDIB_t>(GetProcAddress(module_, "DeleteDIB"));
         dataDib_ = reinterpret_cast<DataDIB_t>(GetProcAddress(module_, "DataDIB"));
+        createDib_ = reinterpret_cast<CreateDIB_t>(GetProcAddress(module_, "CreateDIB"));
     }
     void TearDown() override {
         for (DibHandle h : handles_)
@@ -90,6 +91,7 @@ protected:
     DIBtoPNGex_t dibToPng_ = nullptr;
     DeleteDIB_t deleteDib_ = nullptr;
     DataDIB_t dataDib_ = nullptr;
+    CreateDIB_t createDib_ = nullptr;
     std::vector<DibHandle> handles_;
 };
 
@@ -162,6 +164,45 @@ TEST_F(PngDll, WriteThenReadThroughFiles) {
     const PngInfo zero{};
     EXPECT_EQ(std::memcmp(&info, &zero, sizeof info), 0);
     EXPECT_EQ(dibToPng_(path.c_str(), 0, &options), 0);
+}
+
+// A picture of several megabytes is compressed in blocks on the library's
+// threads inside the DLL; the file still reads back to the same pixels.
+TEST_F(PngDll, LargePictureWrittenInBlocksReadsBack) {
+    if (!createDib_ || !dataDib_) GTEST_SKIP() << "no storage entry points";
+    const int32_t width = 1500, height = 1000;
+    const uint32_t stride = (uint32_t(width) * 3 + 3) & ~3u;
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biSizeImage = stride * uint32_t(height);
+    std::vector<uint8_t> bits(header.biSizeImage);
+    uint32_t seed = 1;
+    for (size_t i = 0; i < bits.size(); ++i) {
+        seed = seed * 1103515245u + 12345u;
+        bits[i] = (seed >> 24) % 8 == 0 ? uint8_t(seed >> 16) : uint8_t(i / 7);
+    }
+    const DibHandle picture = Keep(createDib_(&header, bits.data()));
+    ASSERT_NE(picture, 0);
+    const TempFolder folder(TEXT("png_dll_large"));
+    const tstring name = folder.Join(TEXT("large.png"));
+    const PathString path(name.begin(), name.end());
+    for (const uint32_t flags : {uint32_t{kPngSaveBase}, uint32_t{kPngSaveBase | kPngSaveInterlace}}) {
+        PngSaveOptions options{};
+        options.flags = flags;
+        options.level = 1;
+        options.filters = kPngFilterAll;
+        ASSERT_EQ(dibToPng_(path.c_str(), picture, &options), 1) << flags;
+        const DibHandle back = Keep(pngToDib_(path.c_str()));
+        ASSERT_NE(back, 0) << flags;
+        const DibData *a = dataDib_(picture), *b = dataDib_(back);
+        ASSERT_TRUE(a && b);
+        ASSERT_EQ(a->bitsSize, b->bitsSize);
+        EXPECT_EQ(std::memcmp(a->bits, b->bits, a->bitsSize), 0) << flags;
+    }
 }
 
 }  // namespace
