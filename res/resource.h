@@ -63,6 +63,9 @@
 #define IDS_STATUS_NO_DATE 335
 // Recent folders.
 #define IDS_DIR_OPEN_FAILED 363
+// Saving checks (res/save.rc).
+#define IDS_SAVE_READ_ONLY 354
+#define IDS_SAVE_WRITE_FAILED 355
 // Generated key resources: key names (UTF-16 and ANSI) and default key maps.
 #define IDR_KEYNAMES_W 80
 #define IDR_KEYNAMES_A 81

@@ -8,12 +8,14 @@
 #include "other/qv_CustomCore.h"
 #include "other/qv_Instance.h"
 #include "other/qv_Msg.h"
+#include "util/qv_HandleGuard.h"
+#include "util/qv_SafeSave.h"
 
 namespace {
 
 const TCHAR kFileName[] = TEXT("Custom.dat");
-// Written beside Custom.dat and moved over it once it is complete on disk.
-const TCHAR kTempSuffix[] = TEXT(".new");
+// Room the safe save needs beside the path for its temporary's name.
+const TCHAR kTempSuffix[] = TEXT(".~qv00");
 
 // A malloc'd block freed on every path.
 struct HeapBlock {
@@ -23,21 +25,6 @@ struct HeapBlock {
     ~HeapBlock() { std::free(data); }
     HeapBlock(const HeapBlock &) = delete;
     HeapBlock &operator=(const HeapBlock &) = delete;
-};
-
-struct HandleGuard {
-    HANDLE h;
-    explicit HandleGuard(HANDLE handle) : h(handle) {}
-    ~HandleGuard() { Close(); }
-    HandleGuard(const HandleGuard &) = delete;
-    HandleGuard &operator=(const HandleGuard &) = delete;
-    bool Valid() const { return h != INVALID_HANDLE_VALUE; }
-    BOOL Close() {
-        if (!Valid()) return TRUE;
-        const BOOL ok = CloseHandle(h);
-        h = INVALID_HANDLE_VALUE;
-        return ok;
-    }
 };
 
 // Full path of Custom.dat into out (MAX_PATH + 16); false when no user folder.
@@ -74,15 +61,6 @@ bool ReadOldFile(const TCHAR *path, uint8_t **data, uint64_t *size) {
     *data = block;
     *size = want;
     return true;
-}
-
-bool WriteWhole(const TCHAR *path, const uint8_t *data, uint64_t size) {
-    HandleGuard file(CreateFile(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return false;
-    DWORD written = 0;
-    if (!WriteFile(file.h, data, DWORD(size), &written, nullptr) || written != size) return false;
-    if (!FlushFileBuffers(file.h)) return false;
-    return file.Close() != FALSE;
 }
 
 int Reported(int step) {
@@ -210,18 +188,8 @@ int CustomFile_WriteChunk(const char tag[4], const uint8_t *data, uint32_t lengt
     HeapBlock image{static_cast<size_t>(total)};
     if (image.data == nullptr) return Reported(7);
     if (Custom_Compose(old.data, oldSize, tag, data, length, image.data, total) != total) return Reported(7);
-    TCHAR temp[MAX_PATH + 32];
-    lstrcpy(temp, path);
-    lstrcat(temp, kTempSuffix);
     // The old file is untouched until the new one is complete and flushed;
     // then one move replaces it.
-    if (!WriteWhole(temp, image.data, total)) {
-        DeleteFile(temp);
-        return Reported(8);
-    }
-    if (!MoveFileEx(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFile(temp);
-        return Reported(9);
-    }
+    if (!SafeSave_WriteBytes(path, image.data, total)) return Reported(8);
     return 0;
 }

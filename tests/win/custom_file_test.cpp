@@ -15,6 +15,7 @@
 #include "other/qv_KeyMap.h"
 #include "support/capture_boxes.h"
 #include "support/user_folder.h"
+#include "util/qv_SafeSave.h"
 
 namespace {
 
@@ -182,18 +183,19 @@ TEST_F(CustomFileTest, DamagedFilesReadWhatIsSound) {
 TEST_F(CustomFileTest, FailedSaveIsReportedAndKeepsTheOldFile) {
     ASSERT_EQ(SaveKeys(kUserKeys), 0);
     const Bytes before = ReadFileBytes(path_);
-    // The new file is written beside Custom.dat first; a folder in its place
-    // makes that step fail.
-    const tstring blocker = path_ + TEXT(".new");
-    ASSERT_TRUE(CreateDirectory(blocker.c_str(), nullptr));
+    // The new file is written beside Custom.dat first; a failing flush of it
+    // (a full disk) stops the save before Custom.dat is touched.
     {
+        struct FailingFlush {
+            FailingFlush() { g_safeSaveSeams.flushFileBuffers = [](HANDLE) -> BOOL { return FALSE; }; }
+            ~FailingFlush() { SafeSave_ResetSeams(); }
+        } failingFlush;
         CaptureBoxes boxes;
         EXPECT_NE(SaveKeys({{40001, {{1, 'O'}}}}), 0);
         ASSERT_EQ(boxes.boxes().size(), 1u);
         EXPECT_NE(boxes.boxes()[0].text.find(TEXT("Custom.dat")), tstring::npos);
     }
     EXPECT_EQ(ReadFileBytes(path_), before);
-    RemoveDirectory(blocker.c_str());
     // A read-only Custom.dat cannot be replaced.
     ASSERT_TRUE(SetFileAttributes(path_.c_str(), FILE_ATTRIBUTE_READONLY));
     {
