@@ -337,7 +337,7 @@ const OptRow kTable[] = {
     Ext(S::Save, "JpgQual", 0, 1, R::Clamp, 1, 100),
     Ext(S::Save, "PngCmpLv", 0, 1, R::Clamp, 0, 9),
     Ext(S::Save, "PngFilt", 0, 1, R::Clamp, 0, 2),
-    Ext(S::Save, "PngTrans", 0, 1, R::Clamp, 0, 5),
+    Ext(S::Save, "PngTrans", 0, 1, R::Clamp, 0, 4),
 
     // [CpMv] (lazy): the copy and move dialogs.
     Lazy(Flag(S::CpMv, "CpAskOvWr", 96, 1)),
