@@ -1,6 +1,5 @@
 #include "image/qv_EditShared.h"
 
-#include "image/qv_EditCommands.h"
 #include "image/qv_Selection.h"
 #include "image/qv_Undo.h"
 #include "other/qv_Settings.h"
@@ -17,9 +16,6 @@ bool EditTarget(const DibHolder &image, const SelRect *given, EditTargetRule rul
 EditWork::EditWork() : guard_(&g_frameRecord) {
     if (g_settings.option[kOptSlideRunning] == 0) WaitCursor_Begin(&guard_);
 }
-
-DibHolder *EditImage() { return Edit_GetImage(0); }
-void EditRefresh(int32_t kind) { Edit_RefreshByKind(kind); }
 
 void EditSnapshot(DibHandle picture, int32_t kind, SnapshotRule rule, const SelRect &rect) {
     switch (rule) {

@@ -5,13 +5,9 @@
 #include <cstdint>
 
 #include "image/qv_DibHolder.h"
+#include "image/qv_EditCommands.h"
 #include "image/qv_EditCore.h"
 #include "other/qv_WndUtil.h"
-
-// The still picture (Edit_GetImage) and the refresh by kind
-// (Edit_RefreshByKind), named here so the template below needs no more.
-DibHolder *EditImage();
-void EditRefresh(int32_t kind);
 
 // The command's rectangle (given, else the selection, else by `rule`), at
 // least minWidth x minHeight when both are positive. False: no change.
@@ -42,7 +38,7 @@ private:
 template <class Work>
 int RunSnapshotEdit(int undo, int refresh, const SelRect *rect, int32_t minWidth, int32_t minHeight, int32_t kind,
                     SnapshotRule rule, Work work) {
-    DibHolder *image = EditImage();
+    DibHolder *image = Edit_GetImage(0);
     if (image == nullptr) return 0;
     SelRect target;
     if (!EditTarget(*image, rect, kTargetSelectionOrWhole, minWidth, minHeight, &target)) return 1;
@@ -53,6 +49,6 @@ int RunSnapshotEdit(int undo, int refresh, const SelRect *rect, int32_t minWidth
         ok = work(*image, target) ? 1 : 0;
         DibHolder_Lock(*image);
     }
-    if (refresh) EditRefresh(kind);
+    if (refresh) Edit_RefreshByKind(kind);
     return ok;
 }

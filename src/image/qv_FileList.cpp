@@ -8,6 +8,7 @@
 #include "image/qv_FileListStage.h"
 #include "image/qv_Format.h"
 #include "util/qv_FolderRead.h"
+#include "util/qv_HandleGuard.h"
 #include "util/qv_Path.h"
 #include "util/qv_Str.h"
 #include "util/qv_TaskThreads.h"
@@ -92,16 +93,6 @@ int32_t LoaderFor(const TCHAR *name) {
     }
     return id;
 }
-
-struct HandleGuard {
-    HANDLE handle = INVALID_HANDLE_VALUE;
-    HandleGuard() = default;
-    HandleGuard(const HandleGuard &) = delete;
-    HandleGuard &operator=(const HandleGuard &) = delete;
-    ~HandleGuard() {
-        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-    }
-};
 
 FileTime32 Time32(const FILETIME &t) { return FileTime32{t.dwLowDateTime, t.dwHighDateTime}; }
 
@@ -226,12 +217,11 @@ int FileEntry_FromPath(const FileList &list, const TCHAR *name, FileListEntry *o
     if (Path_Append(kPathChars, full, name, 0) == nullptr) return 0;
     const DWORD attributes = GetFileAttributes(full);
     if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
-    HandleGuard file;
-    file.handle = CreateFile(full, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                             FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file.handle == INVALID_HANDLE_VALUE) return 0;
+    HandleGuard file(CreateFile(full, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file.Valid()) return 0;
     BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(file.handle, &info)) return 0;
+    if (!GetFileInformationByHandle(file.h, &info)) return 0;
     FolderItem item;
     item.attributes = attributes;
     item.created = info.ftCreationTime;
@@ -299,11 +289,10 @@ int FileList_RemoveEntryByName(FileList *list, const TCHAR *name) {
 namespace {
 
 bool ReadStamp(const TCHAR *path, uint32_t *sizeLow, uint32_t *sizeHigh, FileTime32 *created, FileTime32 *written) {
-    HandleGuard file;
-    file.handle = CreateFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file.handle == INVALID_HANDLE_VALUE) return false;
+    HandleGuard file(CreateFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file.Valid()) return false;
     BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(file.handle, &info)) return false;
+    if (!GetFileInformationByHandle(file.h, &info)) return false;
     *sizeLow = info.nFileSizeLow;
     *sizeHigh = info.nFileSizeHigh;
     *created = Time32(info.ftCreationTime);

@@ -13,8 +13,6 @@
 
 namespace {
 
-int32_t Param(const UndoRecord &r, int index) { return Undo_Param(r, index); }
-
 bool ChangesGeometry(int32_t kind) {
     return kind == kUndoCrop || kind == kUndoResize || kind == kUndoCanvas || kind == kUndoCanvasGrow ||
            kind == kUndoRotate;
@@ -44,7 +42,7 @@ bool RestorePalette(UndoRecord *r, DibHandle picture) {
 
 int UndoResolution(const UndoRecord &r) {
     DibHolder *image = Edit_GetImage(0);
-    if (image == nullptr || !Dib_SetResolution(image->handle, Param(r, 0), Param(r, 1))) return 0;
+    if (image == nullptr || !Dib_SetResolution(image->handle, Undo_Param(r, 0), Undo_Param(r, 1))) return 0;
     DibHolder_Lock(*image);
     ImgData_UpdateTitleStatus();
     Menu_UpdateToolbar();
@@ -64,8 +62,8 @@ int RunInverse(UndoRecord &r) {
     SelRect region;
     const SelRect *rect = RegionOf(r, &region);
     switch (r.kind) {
-        case kUndoTurn: return Edit_RotateFlip(0, 1, rect, EditCore_InverseTurn(Param(r, 0)));
-        case kUndoGlass: return Edit_MaskGlass(Param(r, 2) != 0, 0, 1, rect, Param(r, 0), Param(r, 1));
+        case kUndoTurn: return Edit_RotateFlip(0, 1, rect, EditCore_InverseTurn(Undo_Param(r, 0)));
+        case kUndoGlass: return Edit_MaskGlass(Undo_Param(r, 2) != 0, 0, 1, rect, Undo_Param(r, 0), Undo_Param(r, 1));
         case kUndoWin: return Edit_MaskWin(0, rect);
         case kUndoResolution: return UndoResolution(r);
         case kUndoCanvasGrow:
