@@ -66,6 +66,50 @@
 // Saving checks (res/save.rc).
 #define IDS_SAVE_READ_ONLY 354
 #define IDS_SAVE_WRITE_FAILED 355
+// Save dialog and format panels (res/save_dlg.rc).
+#define IDS_SAVE_FILTER_BMP 338
+#define IDS_SAVE_FILTER_GIF 339
+#define IDS_SAVE_FILTER_JPEG 340
+#define IDS_SAVE_FILTER_PNG 341
+#define IDS_SAVE_NAME_DOT 342
+// Controls of DLG_SAVE and of the panels (each panel its own dialog, so the
+// panels reuse the numbers).
+#define IDC_SAVE_CHECK1 2001
+#define IDC_SAVE_CHECK2 2002
+#define IDC_SAVE_COMBO1 2021
+#define IDC_SAVE_COMBO2 2022
+#define IDC_SAVE_EDIT 2031
+#define IDC_SAVE_PANEL_AREA 2051
+#define IDC_SAVE_ITEMS1 2081
+#define IDC_SAVE_ITEMS2 2082
+#define IDC_SAVE_TITLE_SAVE 2091
+#define IDC_SAVE_TITLE_SAVE_AS 2092
+#define IDC_SAVE_NOTE 2091
+#define IDC_SAVE_UPDOWN 2161
+// -- end of save dialog ids
+// File operations and the rename dialog (res/fileope.rc).
+#define DLG_RENAME_NAME_EDIT 2031
+#define DLG_RENAME_EXT_EDIT 2032
+#define DLG_RENAME_TOO_LONG 2091
+#define IDS_ASK_CREATE_FOLDER 369
+#define IDS_CREATE_FOLDER_FAILED 370
+#define IDS_ILLEGAL_PATH 371
+#define IDS_RENAME_CONTROL_CHAR 3740
+#define IDS_RENAME_DOT_NAME 3741
+#define IDS_RENAME_TRAILING_DOT 3742
+#define IDS_RENAME_DEVICE_NAME 3743
+// -- end of file operation ids
+// Copy and move dialogs (res/cpymv.rc).
+#define IDC_CPYMV_ASK_OVERWRITE 2001
+#define IDC_CPYMV_EXTENDED 2002
+#define IDC_CPYMV_EDIT_FIRST 2031
+#define IDC_CPYMV_OK_FIRST 2061
+#define IDC_CPYMV_BROWSE_FIRST 2071
+#define IDC_CPYMV_MOVE_CAPTION 2091
+#define IDC_CPYMV_MOVE_LABEL 2092
+#define IDC_CPYMV_LABEL 2131
+#define IDS_CPYMV_BROWSE_TITLE 260
+// -- end of copy/move ids
 // Generated key resources: key names (UTF-16 and ANSI) and default key maps.
 #define IDR_KEYNAMES_W 80
 #define IDR_KEYNAMES_A 81

@@ -564,3 +564,5 @@ void ImgData_RefreshAfterEdit() {
         UpdateWindow(g_process.viewWindow);
     }
 }
+
+bool ImgData_WorkRunning() { return PictureWorkRunning(); }

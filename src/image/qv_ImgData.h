@@ -110,6 +110,8 @@ extern ImgData g_imgData;
 void ImgData_Construct();
 void ImgData_Reset();
 void ImgData_Shutdown();
+// A picture load or picture work is in progress.
+bool ImgData_WorkRunning();
 // -1 picture and display copy, 1 only the display copy.
 void ImgData_FreeImage(int which);
 

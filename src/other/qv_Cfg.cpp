@@ -3,6 +3,9 @@
 #include <type_traits>
 
 #include "../../res/resource.h"
+#include "dlg/qv_CpyMvDlg.h"
+#include "dlg/qv_SaveFileDlg.h"
+#include "image/qv_SaveOptions.h"
 #include "other/qv_CfgLock.h"
 #include "other/qv_CfgValue.h"
 #include "other/qv_CmdLine.h"
@@ -121,6 +124,12 @@ bool WriteText(const Names &names, const TCHAR *value) {
     return WritePrivateProfileString(names.section, names.key, value, s_cfg.path) != 0;
 }
 
+// A key whose text the reader refused: counted, and left out.
+void RejectKey() {
+    ++s_cfg.rejected;
+    OutputDebugString(TEXT("Quivelta.cfg: a key was ignored\n"));
+}
+
 // Every store key of a section through the table and its rules.
 void LoadStoreKeys(CfgSection section) {
     ForEachKey(section, [](const OptRow *r, size_t rows) {
@@ -128,10 +137,7 @@ void LoadStoreKeys(CfgSection section) {
         TCHAR value[kValueChars];
         const bool present = ReadText(Names(r), value, kValueChars);
         const CfgKeyResult result = Cfg_ApplyKey<TCHAR>(&g_settings, r, rows, present ? value : nullptr, &g_defaultSettings);
-        if (result == kCfgKeyNotNumber || result == kCfgKeyIncomplete) {
-            ++s_cfg.rejected;
-            OutputDebugString(TEXT("Quivelta.cfg: a key was ignored\n"));
-        }
+        if (result == kCfgKeyNotNumber || result == kCfgKeyIncomplete) RejectKey();
     });
 }
 
@@ -572,30 +578,123 @@ int Cfg_LoadLoad() {
 }
 int Cfg_SaveLoad() { return Locked(true, [] { return SaveStoreKeys(CfgSection::Load); }); }
 
-// The dialogs that own the options of [Dlg] and [Save] read them through
-// their own setters once they exist; until then the sections are only
-// marked read and stay in the file as they are.
+// The [Save] keys of the panels' options.
+struct SaveCfgKey {
+    const char *key;
+    SaveOpt option;
+};
+const SaveCfgKey kSaveCfgKeys[] = {
+    {"BmpTop", SaveOpt::BmpTop},     {"BmpRLE", SaveOpt::BmpRle},       {"GifLace", SaveOpt::GifLace},
+    {"GifNoCmp", SaveOpt::GifNoCmp}, {"GifTrans", SaveOpt::GifTrans},   {"GifTraCol", SaveOpt::GifTraCol},
+    {"JpgProg", SaveOpt::JpgProg},   {"JpgQual", SaveOpt::JpgQual},     {"PngLace", SaveOpt::PngLace},
+    {"PngCmpLv", SaveOpt::PngCmpLv}, {"PngFilt", SaveOpt::PngFilt},     {"PngTrans", SaveOpt::PngTrans},
+};
+
+// The dialogs that own the options of [Dlg] read them through their own
+// setters once they exist; until then the section is only marked read and
+// stays in the file as it is.
 int Cfg_LoadDlg() {
     if (s_cfg.dlgRead) return 1;
     s_cfg.dlgRead = true;
     return Locked(false, [] { return true; });
 }
+// The save dialog's options: the panels' values and what the dialog
+// remembers, each through its table row's rule.
 int Cfg_LoadSave() {
     if (s_cfg.saveRead) return 1;
     s_cfg.saveRead = true;
-    return Locked(false, [] { return true; });
+    return Locked(false, [] {
+        auto read = [](const char *key, int32_t *out) {
+            const OptRow *row = FindKey(CfgSection::Save, key);
+            TCHAR value[kValueChars];
+            if (row == nullptr || !ReadText(Names(row), value, kValueChars)) return false;
+            int32_t v = 0;
+            if (Cfg_ParseValues<TCHAR>(value, &v, 1, false) != 1) {
+                RejectKey();
+                return false;
+            }
+            return SaveCfg_Admit(row, v, out) != 0;
+        };
+        int32_t v = 0;
+        for (const SaveCfgKey &k : kSaveCfgKeys)
+            if (read(k.key, &v)) SaveOptions_Set(g_saveOptions, k.option, v);
+        if (read("Filter", &v)) g_saveDlgRemembered.filter = v;
+        if (read("OrigTime", &v)) g_saveDlgRemembered.origTime = v;
+        if (read("ExtenUp", &v)) g_saveDlgRemembered.extenUp = v;
+        TCHAR path[MAX_PATH];
+        if (ReadText(Names(FindKey(CfgSection::Save, "Path")), path, MAX_PATH)) SaveFileDlg_SetSavePath(0, path);
+        return true;
+    });
 }
+// The copy and move dialogs keep their forms and registered folders: each
+// slot is set from the file, so a key that is missing leaves its slot empty.
 int Cfg_LoadCpMv() {
     if (s_cfg.cpmvRead) return 1;
     s_cfg.cpmvRead = true;
     return Locked(false, [] {
         LoadStoreKeys(CfgSection::CpMv);
+        for (int move = 0; move < 2; ++move) {
+            TCHAR value[kValueChars];
+            int32_t v = 0;
+            if (ReadText(Names(CfgSection::CpMv, move ? "MvEx" : "CpEx"), value, kValueChars)) {
+                if (Cfg_ParseValues<TCHAR>(value, &v, 1, true) == 1)
+                    CpyMvDlg_SetExtended(move, v != 0);
+                else
+                    RejectKey();
+            }
+            const OptRow *folderKey = FindKey(CfgSection::CpMv, move ? "MvD%02d" : "CpD%02d");
+            for (int i = 0; i < kCpyMvSlots; ++i) {
+                char key[16];
+                wsprintfA(key, folderKey->key, i);
+                // Read with room to spare: a folder too long for a slot is
+                // refused whole, never cut to a different folder.
+                TCHAR folder[4 * kPathChars];
+                if (!ReadText(Names(CfgSection::CpMv, key), folder, 4 * kPathChars)) folder[0] = 0;
+                if (!CpyMvDlg_SetSlotPath(i, folder, move)) {
+                    CpyMvDlg_SetSlotPath(i, nullptr, move);
+                    RejectKey();
+                }
+            }
+        }
         return true;
     });
 }
 int Cfg_SaveDlg() { return s_cfg.dlgRead ? Locked(true, [] { return SaveStoreKeys(CfgSection::Dlg); }) : 1; }
-int Cfg_SaveSave() { return s_cfg.saveRead ? Locked(true, [] { return SaveStoreKeys(CfgSection::Save); }) : 1; }
-int Cfg_SaveCpMv() { return s_cfg.cpmvRead ? Locked(true, [] { return SaveStoreKeys(CfgSection::CpMv); }) : 1; }
+int Cfg_SaveSave() {
+    if (!s_cfg.saveRead) return 1;
+    return Locked(true, [] {
+        bool ok = true;
+        auto write = [&ok](const char *key, int32_t value) {
+            TCHAR text[16];
+            qvtext::FormatInt(value, text);
+            ok = WriteText(Names(CfgSection::Save, key), text) && ok;
+        };
+        write("Filter", g_saveDlgRemembered.filter);
+        write("OrigTime", g_saveDlgRemembered.origTime);
+        write("ExtenUp", g_saveDlgRemembered.extenUp);
+        for (const SaveCfgKey &k : kSaveCfgKeys) write(k.key, SaveOptions_Get(g_saveOptions, k.option));
+        const TCHAR *path = g_saveDlgRemembered.path;
+        return WriteText(Names(CfgSection::Save, "Path"), path[0] != 0 ? path : nullptr) && ok;
+    });
+}
+int Cfg_SaveCpMv() {
+    if (!s_cfg.cpmvRead) return 1;
+    return Locked(true, [] {
+        bool ok = SaveStoreKeys(CfgSection::CpMv);
+        for (int move = 0; move < 2; ++move) {
+            const Names form(CfgSection::CpMv, move ? "MvEx" : "CpEx");
+            ok = Cfg_WriteInt(CpyMvDlg_GetExtended(move), form.section, form.key) && ok;
+            const OptRow *folderKey = FindKey(CfgSection::CpMv, move ? "MvD%02d" : "CpD%02d");
+            for (int i = 0; i < kCpyMvSlots; ++i) {
+                char key[16];
+                wsprintfA(key, folderKey->key, i);
+                // An empty slot removes its key.
+                ok = WriteText(Names(CfgSection::CpMv, key), CpyMvDlg_GetSlotPath(i, move)) && ok;
+            }
+        }
+        return ok;
+    });
+}
 
 int Cfg_LoadMruf() {
     return Locked(false, [] {

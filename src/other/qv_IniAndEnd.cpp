@@ -7,6 +7,8 @@
 #include "image/qv_Format.h"
 #include "image/qv_ImgData.h"
 #include "image/qv_MekoLoad.h"
+#include "image/qv_FileOpe.h"
+#include "dlg/qv_CpyMvDlg.h"
 #include "image/qv_Scroll.h"
 #include "image/qv_Undo.h"
 #include "image/qv_View.h"
@@ -157,6 +159,7 @@ StepOutcome AttachViewState(int) {
     Selection_InstallHooks();  // after the mouse mapping, whose move handling it runs before
     Undo_InstallHooks();  // before the configuration is read: UndoMax 0 clears the record
     Meko_InstallTableSource();  // the Meko table file is read on the mask's first use
+    FileOpe_Install();  // after the picture record: the frame's busy test counts file operations too
     return kStepOk;
 }
 
@@ -354,4 +357,5 @@ void IniAndEnd_Shutdown(int destroyInterface) {
     Undo_Destroy(&g_undo);
     Meko_FreeTable();
     IniAndEnd_SaveForEndSession();
+    CpyMvDlg_Free();
 }

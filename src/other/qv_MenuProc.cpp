@@ -6,6 +6,7 @@
 #include "image/qv_SelectionCommands.h"
 #include "image/qv_ViewZoom.h"
 #include "other/qv_Dlg.h"
+#include "other/qv_FileCommands.h"
 #include "other/qv_Help.h"
 #include "other/qv_ListCommands.h"
 #include "other/qv_PopupCommands.h"
@@ -13,18 +14,6 @@
 #include "other/qv_WindowCommands.h"
 
 namespace {
-
-int OnFile(HWND frame, UINT id) {
-    switch (id) {
-        case 40010:
-            return 0;
-        case 40011:
-            PostMessage(frame, WM_CLOSE, 0, 0);
-            return 0;
-        default:
-            return 1;
-    }
-}
 
 int OnOther(HWND frame, UINT id) {
     if (id == 40106) {
@@ -42,7 +31,7 @@ struct HandlerRow {
 // Blocks whose modules are part of the program. The others are added here
 // as their modules arrive.
 const HandlerRow kHandlers[] = {
-    {CommandBlock::File, OnFile},
+    {CommandBlock::File, FileCommands_OnFile},
     {CommandBlock::Edit, EditCommands_OnEdit},
     {CommandBlock::Image, EditCommands_OnImage},
     {CommandBlock::RotateFlip, EditCommands_OnRotateFlip},
@@ -54,7 +43,9 @@ const HandlerRow kHandlers[] = {
     {CommandBlock::Other, OnOther},
     {CommandBlock::RecentFolders, RecentCommands_OnCommand},
     {CommandBlock::View, WindowCommands_OnView},
-    {CommandBlock::ExtraFile, ViewZoom_OnCommand},  // only its two actual-size-or-fit toggles so far
+    {CommandBlock::ExtraFile, FileCommands_OnExtraFile},
+    {CommandBlock::MoveToFolder, FileCommands_OnMoveToFolder},
+    {CommandBlock::CopyToFolder, FileCommands_OnCopyToFolder},
     {CommandBlock::Window, WindowCommands_OnWindow},
     {CommandBlock::PopupMenus, PopupCommands_OnCommand},
     {CommandBlock::ScrollToPosition, ScrollCommands_OnScrollTo},

@@ -24,12 +24,21 @@ enum OptByte : int {
     kOptFullScreen = 15,
     kOptImageCenter = 17,
     kOptMaxBeforeFull = 23,
+    kOptRenameSort = 41,        // RenmSort: re-sort the list after a rename
+    kOptDeleteToBin = 42,       // FDelUndo: delete to the recycle bin
+    kOptShowNext = 43,          // FMoveNext: show the next file after a move or delete
     kOptSortNatural = 44,
     kOptSortReverse = 45,
     kOptMulti = 46,
     kOptActive = 47,
+    kOptOverwriteAsk = 57,      // OvWrAsk: Save asks before writing over its file
+    kOptOverwriteDialog = 58,   // OvWrDlg: Save shows the save dialog too
+    kOptSaveAsLastFolder = 59,  // SvSvPath: Save As starts in the last Save As folder
     kOptSlideRunning = 72,
     kOptOpenLast = 87,
+    kOptDeleteConfirm = 93,     // FDelAsk
+    kOptCopyAskOverwrite = 96,  // CpAskOvWr
+    kOptMoveAskOverwrite = 97,  // MvAskOvWr
     kOptInfoFull = 100,
     kOptInfoWindow = 101,
 };

@@ -46,11 +46,6 @@ uint32_t U32At(const std::string &s, size_t at) {
     if (at + 4 <= s.size()) std::memcpy(&v, s.data() + at, 4);
     return v;
 }
-uint32_t BigU32At(const std::string &s, size_t at) {
-    return at + 4 <= s.size() ? uint32_t(uint8_t(s[at])) << 24 | uint8_t(s[at + 1]) << 16 | uint8_t(s[at + 2]) << 8 |
-                                    uint8_t(s[at + 3])
-                              : 0;
-}
 
 // Colour i of a picture using `n` colours in turn (n up to 4096, all distinct).
 uint32_t Spread(uint32_t i) { return (i * 53u % 256u) | ((i * 7u) % 256u) << 8 | ((i / 16u) * 17u % 256u) << 16; }

@@ -1,0 +1,72 @@
+#include "image/qv_FileListRename.h"
+
+#include <cstdlib>
+
+#include "image/qv_FileListOptions.h"
+#include "image/qv_Format.h"
+#include "util/qv_Path.h"
+#include "util/qv_StrCore.h"
+#include "util/qv_Text.h"
+
+namespace {
+
+bool s_spiPrior = false;
+
+int32_t LoaderOfName(const TCHAR *name) {
+    const int32_t id = Format_IdFromPath(name, s_spiPrior);
+    return id > 0 ? id : 0;
+}
+
+// The file-name part of the system's 8.3 path of `path` into out (14
+// units). Longer paths than the first buffer holds get a buffer of the
+// reported size.
+bool ShortNameOf(const TCHAR *path, TCHAR *out) {
+    TCHAR first[262];
+    TCHAR *buffer = first;
+    DWORD n = GetShortPathName(path, first, 262);
+    if (n == 0) return false;
+    if (n > 261) {
+        buffer = static_cast<TCHAR *>(std::malloc((size_t(n) + 1) * sizeof(TCHAR)));
+        if (buffer == nullptr) return false;
+        const DWORD again = GetShortPathName(path, buffer, n + 1);
+        if (again == 0 || again > n) {
+            std::free(buffer);
+            return false;
+        }
+    }
+    const TCHAR *afterRoot = nullptr, *folder = nullptr, *name = nullptr, *extension = nullptr;
+    const bool ok = Path_Split(buffer, &afterRoot, &folder, &name, &extension) && name != nullptr &&
+                    qvtext::Length(name) < size_t(kShortNameUnits);
+    if (ok) qvtext::CopyInto(out, kShortNameUnits, name);
+    if (buffer != first) std::free(buffer);
+    return ok;
+}
+
+}  // namespace
+
+int FileList_RenameEntry(const TCHAR *oldName, FileList *list, const TCHAR *newName) {
+    if (list == nullptr || !list->pathSet || list->isArchive || newName == nullptr) return 0;
+    const size_t newLength = qvtext::Length(newName);
+    if (newLength == 0 || newLength >= size_t(kFileNameUnits)) return 0;
+    int32_t index = -1;
+    if (!FileList_Find(*list, 1, oldName, &index)) return 0;
+    TCHAR full[kPathChars + 2];
+    qvtext::CopyInto(full, kPathChars + 2, list->folder);
+    if (Path_Append(kPathChars, full, newName, 0) == nullptr) return 0;
+    TCHAR shortName[kShortNameUnits];
+    if (!ShortNameOf(full, shortName)) return 0;
+    FileListEntry &e = list->files.items[index];
+    qvtext::CopyInto(e.find.name, kFileNameUnits, newName);
+    // A short name equal to the long one is not kept, as the listing does.
+    if (qvtext::CompareOrdinal(shortName, newName) == 0) shortName[0] = 0;
+    qvtext::CopyInto(e.find.shortName, kShortNameUnits, shortName);
+    FileEntry_SetHashes(&e, FileList_SystemText());
+    if (list->classify) {
+        FileListSettings settings;
+        FileList_SettingsFromOptions(&settings);
+        s_spiPrior = settings.spiPrior;
+        e.type = FileEntry_Classify(e.find, settings.filter, LoaderOfName);
+        FileList_NumberImages(list);
+    }
+    return 1;
+}
