@@ -5,21 +5,6 @@
 #include "other/qv_Res.h"
 #include "util/qv_Path.h"
 
-namespace {
-
-// Shows string id (caption, TAB, text with one %s) with path in place of %s.
-int BoxWithPath(HWND owner, UINT id, const TCHAR *path, UINT type) {
-    TCHAR format[512];
-    const int index = Msg_LoadCaptionText(512, format, id);
-    if (index < 0) return 0;
-    // wsprintf writes at most 1024 characters; a path is far shorter.
-    TCHAR text[1100];
-    wsprintf(text, format + index, path);
-    return Msg_Box(format, owner, text, type);
-}
-
-}  // namespace
-
 int SaveFileDlg_ConfirmOverwrite(TCHAR *out, const TCHAR *const *pieces, HWND owner, int outChars) {
     if (pieces == nullptr || outChars <= 1 || outChars > 32768) return 0;
     TCHAR joined[MAX_PATH + 1];
@@ -38,7 +23,7 @@ int SaveFileDlg_ConfirmOverwrite(TCHAR *out, const TCHAR *const *pieces, HWND ow
     fits = fits && path[0] != 0 && lstrlen(path) < outChars;
     int go = fits ? 1 : 0;
     if (go && GetFileAttributes(path) != INVALID_FILE_ATTRIBUTES)
-        go = BoxWithPath(owner, IDS_ASK_OVERWRITE, path, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+        go = Msg_BoxWithInsert(owner, IDS_ASK_OVERWRITE, path, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
     if (go && out != nullptr) lstrcpyn(out, path, outChars);
     if (heap != nullptr) HeapFree(GetProcessHeap(), 0, heap);
     return go;
@@ -48,7 +33,7 @@ int SaveFileDlg_CheckReadOnly(const TCHAR *path, HWND owner) {
     if (path == nullptr || path[0] == 0) return 0;
     const DWORD attributes = GetFileAttributes(path);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) return 0;
-    BoxWithPath(owner, IDS_SAVE_READ_ONLY, path, MB_OK | MB_ICONEXCLAMATION);
+    Msg_BoxWithInsert(owner, IDS_SAVE_READ_ONLY, path, MB_OK | MB_ICONEXCLAMATION);
     return 1;
 }
 

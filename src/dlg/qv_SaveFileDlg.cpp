@@ -46,6 +46,7 @@ struct SaveDlgCtx {
     int saveAs = 0;
     HWND owner = nullptr;
     HWND panels[kSaveFormatCount] = {};
+    int panelFailed[kSaveFormatCount] = {};  // reported once; the dialog goes on without it
 };
 
 // The open dialog's context; also what refuses a second save dialog.
@@ -128,15 +129,6 @@ void BuildFilter(TCHAR *out, int capacity) {
     out[at] = 0;
 }
 
-void BoxWithName(HWND owner, UINT id, const TCHAR *name, UINT type) {
-    TCHAR format[512];
-    const int index = Msg_LoadCaptionText(512, format, id);
-    if (index < 0) return;
-    TCHAR text[1100];
-    wsprintf(text, format + index, name);
-    Msg_Box(format, owner, text, type);
-}
-
 // ---------------------------------------------------------------- panels
 
 void ShowPanel(HWND hook, int format) {
@@ -146,7 +138,10 @@ void ShowPanel(HWND hook, int format) {
             SavePanel_Show(s_ctx->panels[i], 0, hook, IDC_SAVE_PANEL_AREA);
             continue;
         }
-        if (s_ctx->panels[i] == nullptr) s_ctx->panels[i] = SavePanel_Create(*SaveWriter_Slot(i)->panel, hook);
+        if (s_ctx->panels[i] == nullptr && !s_ctx->panelFailed[i]) {
+            s_ctx->panels[i] = SavePanel_Create(*SaveWriter_Slot(i)->panel, hook);
+            s_ctx->panelFailed[i] = s_ctx->panels[i] == nullptr;
+        }
         SavePanel_Show(s_ctx->panels[i], 1, hook, IDC_SAVE_PANEL_AREA);
     }
 }
@@ -202,7 +197,7 @@ int OnFileOk(HWND hook, OPENFILENAME *ofn) {
     const SaveNameRules<TCHAR> rules{s_ctx->format, !s_ctx->saveAs && s_ctx->format == s_ctx->sourceFormat,
                                      s_ctx->sourceStem, s_ctx->sourceExt, upper};
     if (SaveFileDlg_FixExtension(name, MAX_PATH, rules) == kSaveNameRefused) {
-        BoxWithName(dialog, IDS_SAVE_NAME_DOT, ofn->lpstrFile, MB_OK | MB_ICONEXCLAMATION);
+        Msg_BoxWithInsert(dialog, IDS_SAVE_NAME_DOT, ofn->lpstrFile, MB_OK | MB_ICONEXCLAMATION);
         return 1;
     }
     if (s_ctx->confirm) {
@@ -219,7 +214,10 @@ int OnFileOk(HWND hook, OPENFILENAME *ofn) {
 
 UINT_PTR CALLBACK SaveHook(HWND hook, UINT message, WPARAM, LPARAM lParam) {
     switch (message) {
-        case WM_INITDIALOG: OnInitDialog(hook, reinterpret_cast<const OPENFILENAME *>(lParam)); return TRUE;
+        // FALSE: the keyboard focus stays on the file name box, so a user
+        // who types a name at once types it there (TRUE would move it to
+        // the first control of the program's own part).
+        case WM_INITDIALOG: OnInitDialog(hook, reinterpret_cast<const OPENFILENAME *>(lParam)); return FALSE;
         case WM_NOTIFY: {
             auto *notify = reinterpret_cast<OFNOTIFY *>(lParam);
             switch (notify->hdr.code) {

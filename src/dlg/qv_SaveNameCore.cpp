@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "other/qv_OptTable.h"
+#include "util/qv_StrCore.h"
 
 namespace {
 
@@ -26,20 +27,13 @@ struct LoaderFormat {
 const LoaderFormat kLoaderFormats[] = {{2, kSaveBmp}, {3, kSaveJpeg}, {4, kSavePng}, {5, kSaveGif}};
 
 template <class Ch>
-bool IsSeparator(Ch c) {
-    return c == Ch('\\') || c == Ch('/') || c == Ch(':');
-}
-
-template <class Ch>
 Ch FoldAscii(Ch c) {
     return c >= Ch('A') && c <= Ch('Z') ? Ch(c - Ch('A') + Ch('a')) : c;
 }
 
 template <class Ch>
 size_t Length(const Ch *s) {
-    size_t n = 0;
-    while (s != nullptr && s[n] != 0) ++n;
-    return n;
+    return s != nullptr ? qvtext::Length(s) : 0;
 }
 
 // Compares without ASCII case; `b` may be ASCII text of the other unit.
@@ -107,20 +101,31 @@ SavePlan SaveFileDlg_PlanSave(const SavePlanFacts &facts) {
     return SavePlan{1, own >= 0 ? own : remembered};
 }
 
+// The name part, stepping over double-byte characters (a trail byte equal
+// to '\\' is no separator); a drive prefix such as "C:" is no part of it.
 template <class Ch>
-size_t SaveName_NameStart(const Ch *path) {
-    size_t start = 0;
-    for (size_t i = 0; path != nullptr && path[i] != 0; ++i)
-        if (IsSeparator(path[i])) start = i + 1;
+const Ch *NamePart(const Ch *path) {
+    qvtext::PathParts<Ch> parts;
+    if (!qvtext::Split(path, &parts)) return path;
+    if (parts.name == nullptr) return path + Length(path);
+    const Ch *start = parts.name;
+    for (const Ch *q = start; *q != 0; q = qvtext::NextChar(q))
+        if (*q == Ch(':')) start = q + 1;
     return start;
 }
 
 template <class Ch>
+size_t SaveName_NameStart(const Ch *path) {
+    return path != nullptr ? size_t(NamePart(path) - path) : 0;
+}
+
+template <class Ch>
 size_t SaveName_ExtensionDot(const Ch *path) {
-    const size_t length = Length(path);
-    for (size_t i = length; i > SaveName_NameStart(path); --i)
-        if (path[i - 1] == Ch('.')) return i - 1;
-    return length;
+    if (path == nullptr) return 0;
+    const Ch *dot = nullptr;
+    for (const Ch *q = NamePart(path); *q != 0; q = qvtext::NextChar(q))
+        if (*q == Ch('.')) dot = q;
+    return dot != nullptr ? size_t(dot - path) : Length(path);
 }
 
 template <class Ch>

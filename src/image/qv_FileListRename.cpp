@@ -1,7 +1,5 @@
 #include "image/qv_FileListRename.h"
 
-#include <cstdlib>
-
 #include "image/qv_FileListOptions.h"
 #include "image/qv_Format.h"
 #include "util/qv_Path.h"
@@ -17,29 +15,18 @@ int32_t LoaderOfName(const TCHAR *name) {
     return id > 0 ? id : 0;
 }
 
-// The file-name part of the system's 8.3 path of `path` into out (14
-// units). Longer paths than the first buffer holds get a buffer of the
-// reported size.
+// The 8.3 name the file system gave the file at path (empty when it has
+// none, as on volumes without short names), as the folder listing reads it.
+// false when no file is there.
 bool ShortNameOf(const TCHAR *path, TCHAR *out) {
-    TCHAR first[262];
-    TCHAR *buffer = first;
-    DWORD n = GetShortPathName(path, first, 262);
-    if (n == 0) return false;
-    if (n > 261) {
-        buffer = static_cast<TCHAR *>(std::malloc((size_t(n) + 1) * sizeof(TCHAR)));
-        if (buffer == nullptr) return false;
-        const DWORD again = GetShortPathName(path, buffer, n + 1);
-        if (again == 0 || again > n) {
-            std::free(buffer);
-            return false;
-        }
-    }
-    const TCHAR *afterRoot = nullptr, *folder = nullptr, *name = nullptr, *extension = nullptr;
-    const bool ok = Path_Split(buffer, &afterRoot, &folder, &name, &extension) && name != nullptr &&
-                    qvtext::Length(name) < size_t(kShortNameUnits);
-    if (ok) qvtext::CopyInto(out, kShortNameUnits, name);
-    if (buffer != first) std::free(buffer);
-    return ok;
+    WIN32_FIND_DATA found;
+    HANDLE search = FindFirstFile(path, &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    FindClose(search);
+    out[0] = 0;
+    if (qvtext::Length(found.cAlternateFileName) < size_t(kShortNameUnits))
+        qvtext::CopyInto(out, kShortNameUnits, found.cAlternateFileName);
+    return true;
 }
 
 }  // namespace

@@ -51,14 +51,7 @@ public:
 
 // Asks whether to create folder (string 369 with the folder for "%s").
 bool AskCreateFolder(HWND owner, const TCHAR *folder) {
-    TCHAR format[512];
-    const int textAt = Msg_LoadCaptionText(512, format, IDS_ASK_CREATE_FOLDER);
-    if (textAt < 0) return false;
-    // Folders handled here are shorter than MAX_PATH; wsprintf writes at
-    // most 1024 characters.
-    TCHAR text[1100];
-    wsprintf(text, format + textAt, folder);
-    return Msg_Box(format, owner, text, MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return Msg_BoxWithInsert(owner, IDS_ASK_CREATE_FOLDER, folder, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 // The folder a copy or move goes to: relative folders are taken from the
@@ -114,6 +107,9 @@ int Transfer(HWND owner, int slot, bool isCopy) {
         if (member) File_SanitizeName(name);
         TCHAR target[kPathChars + 2];
         if (!FileOpe_JoinTarget(folder, name, target, kPathChars + 2)) return 0;
+        // A file copied or moved onto itself: nothing to do, and no question
+        // whether to overwrite the file with itself.
+        if (!member && Path_IsSame(1, source, target)) return 0;
         FileOpeBusy busy;
         if (!busy.ok()) return 0;
         if (member) return CopyMember(target, owner);
@@ -141,14 +137,6 @@ int Transfer(HWND owner, int slot, bool isCopy) {
 
 bool IsFolder(DWORD attributes) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-void SetWriteTime(const TCHAR *path, const FILETIME &time) {
-    HANDLE file = CreateFile(path, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
-    SetFileTime(file, nullptr, nullptr, &time);
-    CloseHandle(file);
 }
 
 }  // namespace
@@ -201,14 +189,17 @@ int FileOpe_ExtractMember(const TCHAR *targetPath, HWND owner) {
         return kExtractNothing;
     if (FileOpe_Option(kOptCopyAskOverwrite)) {
         const TCHAR *pieces[] = {targetPath, nullptr};
-        if (!SaveFileDlg_ConfirmOverwrite(nullptr, pieces, owner, MAX_PATH)) return kExtractDeclined;
+        if (!SaveFileDlg_ConfirmOverwrite(nullptr, pieces, owner, kPathChars + 2)) return kExtractDeclined;
     }
     if (SaveFileDlg_CheckReadOnly(targetPath, owner)) return kExtractDeclined;
     // A temporary replaces the target only once it is complete: a failed
     // write leaves an older file of that name as it was.
-    if (!SafeSave_WriteBytes(targetPath, block.memory, block.size)) return kExtractWriteFailed;
+    // The new file carries the member's time when the archive gives one.
+    SafeSaveTimes times{};
     FileTime32 time{};
-    if (index >= 0 && index < list->files.count && FileEntry_GetTime(list->files.items[index], &time))
-        SetWriteTime(targetPath, FILETIME{time.low, time.high});
-    return kExtractWritten;
+    if (index >= 0 && index < list->files.count && FileEntry_GetTime(list->files.items[index], &time)) {
+        times.write = FILETIME{time.low, time.high};
+        times.hasWrite = 1;
+    }
+    return SafeSave_WriteBytes(targetPath, block.memory, block.size, &times) ? kExtractWritten : kExtractWriteFailed;
 }

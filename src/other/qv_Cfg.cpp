@@ -621,8 +621,15 @@ int Cfg_LoadSave() {
         if (read("Filter", &v)) g_saveDlgRemembered.filter = v;
         if (read("OrigTime", &v)) g_saveDlgRemembered.origTime = v;
         if (read("ExtenUp", &v)) g_saveDlgRemembered.extenUp = v;
-        TCHAR path[MAX_PATH];
-        if (ReadText(Names(FindKey(CfgSection::Save, "Path")), path, MAX_PATH)) SaveFileDlg_SetSavePath(0, path);
+        // Read with room to spare: a folder too long to keep is refused
+        // whole, never cut to a different folder.
+        TCHAR path[4 * MAX_PATH];
+        if (ReadText(Names(FindKey(CfgSection::Save, "Path")), path, 4 * MAX_PATH)) {
+            if (lstrlen(path) < MAX_PATH)
+                SaveFileDlg_SetSavePath(0, path);
+            else
+                RejectKey();
+        }
         return true;
     });
 }

@@ -108,6 +108,16 @@ int Msg_BoxById(HWND owner, UINT id, UINT type, int replaceTitle) {
     return Msg_Box(buffer, owner, buffer + index, type);
 }
 
+int Msg_BoxWithInsert(HWND owner, UINT id, const TCHAR *insert, UINT type) {
+    TCHAR format[512];
+    const int index = Msg_LoadCaptionText(512, format, id);
+    if (index < 0) return 0;
+    // wsprintf writes at most 1024 characters.
+    TCHAR text[1100];
+    wsprintf(text, format + index, insert != nullptr ? insert : TEXT(""));
+    return Msg_Box(format, owner, text, type);
+}
+
 int Msg_ErrorFromString(HWND owner, UINT id, int fatal) {
     TCHAR text[512];
     if (Res_LoadText(text, id, 512) <= 0) return 0;

@@ -27,6 +27,11 @@ int Msg_LoadCaptionText(int capacity, TCHAR *buffer, UINT id);
 // title when asked. 0 when the string is missing or has no TAB.
 int Msg_BoxById(HWND owner, UINT id, UINT type, int replaceTitle);
 
+// A box from a string-table text (caption, TAB, text with one %s) with
+// insert in place of the %s; insert is a path or name of at most MAX_PATH
+// characters. 0 when the string is missing or has no TAB.
+int Msg_BoxWithInsert(HWND owner, UINT id, const TCHAR *insert, UINT type);
+
 // Caption = program title, a blank and the suffix.
 int Msg_Box(LPCTSTR captionSuffix, HWND owner, LPCTSTR text, UINT type);
 

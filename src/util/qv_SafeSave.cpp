@@ -169,8 +169,8 @@ int SafeSave_Write(const TCHAR *target, SafeSaveWriter writer, void *context, co
     return SafeSave_Commit(&save, times);
 }
 
-int SafeSave_WriteBytes(const TCHAR *target, const void *data, uint64_t size) {
+int SafeSave_WriteBytes(const TCHAR *target, const void *data, uint64_t size, const SafeSaveTimes *times) {
     if (data == nullptr && size != 0) return 0;
     std::pair<const void *, uint64_t> block(data, size);
-    return SafeSave_Write(target, WriteBytes, &block, nullptr);
+    return SafeSave_Write(target, WriteBytes, &block, times);
 }

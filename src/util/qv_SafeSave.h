@@ -70,4 +70,4 @@ typedef int (*SafeSaveWriter)(void *context, const TCHAR *tempPath);
 // Begin, writer, commit; 1 done, 0 failed with the target as it was.
 int SafeSave_Write(const TCHAR *target, SafeSaveWriter writer, void *context, const SafeSaveTimes *times);
 // The same for a block of bytes.
-int SafeSave_WriteBytes(const TCHAR *target, const void *data, uint64_t size);
+int SafeSave_WriteBytes(const TCHAR *target, const void *data, uint64_t size, const SafeSaveTimes *times = nullptr);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "dlg/qv_SaveNameCore.h"
+#include "util/qv_StrCore.h"
 #include "other/qv_OptTable.h"
 
 namespace {
@@ -84,6 +85,23 @@ TEST(SaveNameCore, NamePieces) {
     EXPECT_EQ(SaveName_ExtensionDot("C:\\a.b\\name"), 11u);  // the folder's dot is not the name's
     EXPECT_EQ(SaveName_ExtensionDot(".hidden"), 0u);
     EXPECT_EQ(SaveName_NameStart("C:name.png"), 2u);
+}
+
+// A double-byte code page stand-in: bytes 0x81..0x9F lead a pair.
+bool FakeLead(unsigned char c) { return c >= 0x81 && c <= 0x9F; }
+
+TEST(SaveNameCore, AnsiDoubleByteTrailIsNoSeparator) {
+    const qvtext::LeadByteTest saved = qvtext::g_leadByteTest;
+    qvtext::g_leadByteTest = FakeLead;
+    // Folder "\x8A\x5C" and name "\x83\x5C.jpg": both pairs end in the byte of '\\'.
+    const char *path = "C:\\\x8A\x5C\\\x83\x5C.jpg";
+    EXPECT_EQ(SaveName_NameStart(path), 6u);
+    EXPECT_EQ(SaveName_ExtensionDot(path), 8u);
+    char name[32] = "C:\\\x8A\x5C\\\x83\x5C";
+    const SaveNameRules<char> rules{kSavePng, 0, nullptr, nullptr, 0};
+    EXPECT_EQ(SaveFileDlg_FixExtension(name, 32, rules), kSaveNameExtended);
+    EXPECT_STREQ(name, "C:\\\x8A\x5C\\\x83\x5C.png");
+    qvtext::g_leadByteTest = saved;
 }
 
 TEST(SaveNameCore, FormatsAndLoaders) {

@@ -22,6 +22,7 @@
 #include "image/qv_ImgData.h"
 #include "image/qv_View.h"
 #include "other/qv_Frame.h"
+#include "other/qv_FileCommands.h"
 #include "other/qv_Globals.h"
 #include "other/qv_MenuState.h"
 #include "other/qv_Msg.h"
@@ -186,9 +187,7 @@ std::string Bmp(uint8_t grey) {
     return out;
 }
 
-constexpr UINT kCmdDelete = 40006, kCmdDeleteForGood = 45041, kCmdPrevious = 40061, kCmdMoveToSlot0 = 45161;
-constexpr int kOptRenameSort = 41, kOptDeleteToBin = 42, kOptShowNext = 43, kOptDeleteConfirm = 93,
-              kOptCopyAsk = 96, kOptMoveAsk = 97;
+constexpr UINT kCmdPrevious = 40061;
 
 tstring Shown() { return g_imgData.fileName != nullptr ? tstring(g_imgData.fileName) : tstring(); }
 
@@ -230,8 +229,8 @@ protected:
         g_settings.option[kOptDeleteToBin] = 1;
         g_settings.option[kOptShowNext] = 0;
         g_settings.option[kOptRenameSort] = 0;
-        g_settings.option[kOptCopyAsk] = 1;
-        g_settings.option[kOptMoveAsk] = 1;
+        g_settings.option[kOptCopyAskOverwrite] = 1;
+        g_settings.option[kOptMoveAskOverwrite] = 1;
     }
     void TearDown() override {
         ImgData_Shutdown();
@@ -377,7 +376,7 @@ TEST_F(FileOps, MoveOntoAnExistingFile) {
         ASSERT_TRUE(CreateDirectory(Path(TEXT("dest")).c_str(), nullptr));
         ASSERT_TRUE(WriteFileBytes(Path(TEXT("dest\\b.bmp")), "older"));
         OpenFolder({TEXT("a.bmp"), TEXT("b.bmp"), TEXT("c.bmp")}, TEXT("b.bmp"));
-        g_settings.option[kOptMoveAsk] = c.ask ? 1 : 0;
+        g_settings.option[kOptMoveAskOverwrite] = c.ask ? 1 : 0;
         s_destination = TEXT("dest");  // relative: below the listed folder
         s_boxes.clear();
         s_boxAnswer = IDNO;
@@ -406,7 +405,7 @@ TEST_F(FileOps, MoveToASlotShowsTheNextPictureAndSkipsTheMovedOne) {
     OpenFolder({TEXT("a.bmp"), TEXT("b.bmp"), TEXT("c.bmp")}, TEXT("b.bmp"));
     g_settings.option[kOptShowNext] = 1;
     s_destination = Path(TEXT("moved"));
-    Command(kCmdMoveToSlot0);
+    Command(kCmdMoveToSlotFirst);
     EXPECT_TRUE(Exists(Path(TEXT("moved\\b.bmp"))));
     EXPECT_FALSE(Exists(Path(TEXT("b.bmp"))));
     // The next-file command was posted: it runs once the operation let go.
@@ -480,6 +479,18 @@ TEST_F(FileOps, RenameChangingOnlyCaseKeepsThePicture) {
     EXPECT_EQ(ListedNames()[size_t(index)], TEXT("A.bmp"));
     EXPECT_EQ(Shown(), TEXT("A.bmp"));
     EXPECT_TRUE(ImgData_HasImage());
+}
+
+// The shell can report a rename done that did not give the file the new
+// name (a trailing dot is dropped): the list and picture keep the old name
+// rather than name a file that is not there.
+TEST_F(FileOps, RenameReportedButNotDoneChangesNothing) {
+    OpenFolder({TEXT("a.bmp"), TEXT("b.bmp")}, TEXT("a.bmp"));
+    const std::vector<tstring> before = ListedNames();
+    s_newName = TEXT("photo.");
+    EXPECT_EQ(FileOpe_Rename(frame_), 0);
+    EXPECT_EQ(ListedNames(), before);
+    EXPECT_EQ(Shown(), TEXT("a.bmp"));
 }
 
 TEST_F(FileOps, RenameResortsWhenAsked) {
@@ -629,7 +640,7 @@ TEST_F(ArchiveOps, ExistingTargetAskedAndReadOnlyRefused) {
     EXPECT_EQ(ReadFileBytes(Path(TEXT("a_b.bmp"))), "older");
 
     s_boxes.clear();
-    g_settings.option[kOptCopyAsk] = 0;
+    g_settings.option[kOptCopyAskOverwrite] = 0;
     SetFileAttributes(Path(TEXT("a_b.bmp")).c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(FileOpe_Copy(frame_, -1), 0);
     EXPECT_EQ(s_boxes.size(), 1u);  // the read-only refusal
