@@ -48,3 +48,17 @@ wait_gone() {
 
 # Ends what a failed case left running.
 stop() { kill "$1" 2>/dev/null || true; wait "$1" 2>/dev/null || true; }
+
+# expect_title DIR TEXT WHAT: waits for the title to contain TEXT.
+expect_title() {
+  local got
+  if got=$(probe "$1" title 20000 "$2"); then pass "$3 ($got)"; else fail "$3: title is '$got'"; fi
+}
+
+# press XID KEYS...: gives window XID the keyboard focus, then presses keys.
+press() {
+  local xid=$1
+  shift
+  xdotool windowfocus --sync "$xid" 2>/dev/null || true
+  xdotool key --delay 50 "$@"
+}

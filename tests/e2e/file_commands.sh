@@ -15,12 +15,6 @@ if ! command -v convert >/dev/null || ! command -v identify >/dev/null || ! comm
   exit 0
 fi
 
-
-expect_title() {
-  local got
-  if got=$(probe "$1" title 20000 "$2"); then pass "$3 ($got)"; else fail "$3: title is '$got'"; fi
-}
-
 # wait_window NAME SECONDS: prints the X window of the first visible window
 # whose name matches the pattern NAME, once there is one.
 wait_window() {
@@ -50,14 +44,6 @@ wait_file() {
 wait_no_file() {
   for _ in $(seq 0 $(($2 * 10))); do [ -e "$1" ] || return 0; sleep 0.1; done
   return 1
-}
-
-# press XID KEYS...: gives window XID the keyboard focus, then presses keys.
-press() {
-  local xid=$1
-  shift
-  xdotool windowfocus --sync "$xid" 2>/dev/null || true
-  xdotool key --delay 50 "$@"
 }
 
 # type_into XID TEXT: types TEXT into window XID as a user would.

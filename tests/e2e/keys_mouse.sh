@@ -15,11 +15,6 @@ convert -size 64x48 xc:'#0000FF' "$pics/c.png"
 convert -size 64x48 xc:'#FFFF00' "$pics/d.png"
 winpics=$(winepath -w "$pics")
 
-expect_title() {
-  local got
-  if got=$(probe "$1" title 20000 "$2"); then pass "$3 ($got)"; else fail "$3: title is '$got'"; fi
-}
-
 # The X window of the visible frame of PROGRAM.
 frame_xid() {
   local name i id
@@ -30,14 +25,6 @@ frame_xid() {
     sleep 0.2
   done
   return 1
-}
-
-# press XID KEYS...: gives the frame the keyboard focus, then types.
-press() {
-  local xid=$1
-  shift
-  xdotool windowfocus --sync "$xid" 2>/dev/null || true
-  xdotool key --delay 50 "$@"
 }
 
 # click DIR BUTTON: moves the pointer to the middle of the view and clicks

@@ -31,12 +31,6 @@ set_option() {
   mv "$cfg.new" "$cfg"
 }
 
-# expect_title DIR TEXT WHAT: waits for the title to contain TEXT.
-expect_title() {
-  local got
-  if got=$(probe "$1" title 20000 "$2"); then pass "$3 ($got)"; else fail "$3: title is '$got'"; fi
-}
-
 # expect_pixel DIR X Y RRGGBB WHAT: the screen's colour at the view's
 # client point (X, Y), waited for up to ten seconds (the paint follows the
 # title). Other processes' window surfaces cannot be read from inside Wine,

@@ -21,11 +21,6 @@ cfg_value() {
     in_section && index($0, k "=") == 1 { print substr($0, length(k) + 2); exit }'
 }
 
-expect_title() {
-  local got
-  if got=$(probe "$1" title 20000 "$2"); then pass "$3 ($got)"; else fail "$3: title is '$got'"; fi
-}
-
 expect_value() {
   local got
   got=$(cfg_value "$1" MRUD "$2")

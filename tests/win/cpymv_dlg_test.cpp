@@ -10,12 +10,9 @@
 #include <windows.h>
 
 #include <objbase.h>
-#include <objidl.h>
 #include <shellapi.h>
 #include <shlobj.h>
-#include <shobjidl.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,6 +24,8 @@
 #include "other/qv_Instance.h"
 #include "other/qv_Settings.h"
 #include "support/capture_boxes.h"
+#include "support/dialog_driver.h"
+#include "support/shell_link.h"
 #include "support/temp_folder.h"
 #include "support/user_folder.h"
 
@@ -39,19 +38,13 @@ constexpr int kCopy = 1, kMove = 0;  // CpyMvDlg_Show's isCopy
 int Edit(int line) { return IDC_CPYMV_EDIT_FIRST + line; }
 int Ok(int line) { return IDC_CPYMV_OK_FIRST + line; }
 
-tstring Text(HWND window) {
-    TCHAR buffer[1024];
-    GetWindowText(window, buffer, 1024);
-    return buffer;
-}
-tstring ItemText(HWND dialog, int id) { return Text(GetDlgItem(dialog, id)); }
+tstring Text(HWND window) { return DialogDriver_Text(window); }
+tstring ItemText(HWND dialog, int id) { return DialogDriver_ItemText(dialog, id); }
 tstring Str(const TCHAR *text) { return text != nullptr ? tstring(text) : tstring(TEXT("<null>")); }
 bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
 
-void SetItem(HWND dialog, int id, const TCHAR *text) { SetWindowText(GetDlgItem(dialog, id), text); }
-void Click(HWND dialog, int id) {
-    SendMessage(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
+void SetItem(HWND dialog, int id, const TCHAR *text) { DialogDriver_SetItemText(dialog, id, text); }
+void Click(HWND dialog, int id) { DialogDriver_Click(dialog, id); }
 
 // Runs the messages already queued (posted default-button changes) without
 // re-entering the script's timer.
@@ -65,65 +58,12 @@ void Pump(HWND dialog) {
             }
 }
 
-// Drives the modal dialogs of one request from a thread timer: step k runs
-// on the k-th dialog that appears (a form switch makes a new one). A dialog
-// left open, or one with no step, is cancelled and counted as a failure.
-class DialogScript {
+// The dialogs of one request, step k on the k-th dialog that appears (a form
+// switch makes a new one).
+class DialogScript : public DialogDriver {
 public:
-    using Step = std::function<void(HWND)>;
-    explicit DialogScript(std::vector<Step> steps) : steps_(std::move(steps)) {
-        current_ = this;
-        timer_ = SetTimer(nullptr, 0, 20, Tick);
-    }
-    ~DialogScript() {
-        KillTimer(nullptr, timer_);
-        current_ = nullptr;
-    }
-    DialogScript(const DialogScript &) = delete;
-    DialogScript &operator=(const DialogScript &) = delete;
-    size_t dialogsSeen() const { return seen_; }
-
-private:
-    static BOOL CALLBACK FindDialog(HWND window, LPARAM out) {
-        TCHAR cls[16];
-        if (GetClassName(window, cls, 16) && lstrcmp(cls, TEXT("#32770")) == 0 && IsWindowVisible(window)) {
-            *reinterpret_cast<HWND *>(out) = window;
-            return FALSE;
-        }
-        return TRUE;
-    }
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        DialogScript *s = current_;
-        if (s == nullptr || s->busy_) return;
-        HWND dialog = nullptr;
-        EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&dialog));
-        if (dialog == nullptr) return;
-        s->busy_ = true;
-        if (dialog != s->last_) {
-            s->last_ = dialog;
-            s->ticks_ = 0;
-            if (s->seen_ < s->steps_.size()) {
-                s->steps_[s->seen_++](dialog);
-            } else {
-                ++s->seen_;
-                ADD_FAILURE() << "a dialog the script did not expect";
-                PostMessage(dialog, WM_COMMAND, IDCANCEL, 0);
-            }
-        } else if (++s->ticks_ == 250) {
-            ADD_FAILURE() << "the dialog stayed open";
-            PostMessage(dialog, WM_COMMAND, IDCANCEL, 0);
-        }
-        s->busy_ = false;
-    }
-    static DialogScript *current_;
-    std::vector<Step> steps_;
-    UINT_PTR timer_ = 0;
-    HWND last_ = nullptr;
-    size_t seen_ = 0;
-    int ticks_ = 0;
-    bool busy_ = false;
+    explicit DialogScript(std::vector<DialogStep> steps) : DialogDriver(EachDialog{}, std::move(steps)) {}
 };
-DialogScript *DialogScript::current_ = nullptr;
 
 class CpyMvDlgTest : public ::testing::Test {
 protected:
@@ -166,7 +106,7 @@ TEST_F(CpyMvDlgTest, EmptySlotOpensTheLockedTenFolderFormAndKeepsTheChoice) {
         EXPECT_EQ(IsDlgButtonChecked(d, IDC_CPYMV_ASK_OVERWRITE), UINT(BST_CHECKED));
         SetItem(d, Edit(3), TEXT("D:\\archive\\three"));
         EXPECT_TRUE(Enabled(d, Ok(3)));
-        SendMessage(GetDlgItem(d, IDC_CPYMV_ASK_OVERWRITE), BM_CLICK, 0, 0);
+        Click(d, IDC_CPYMV_ASK_OVERWRITE);
         Click(d, Ok(3));
     }});
     const TCHAR *chosen = CpyMvDlg_Show(nullptr, 3, kMove);
@@ -201,10 +141,10 @@ TEST_F(CpyMvDlgTest, SwitchingToTenFoldersKeepsTheEditedTextAndClearingDisablesO
             EXPECT_NE(Text(d).find(TEXT("Copy")), tstring::npos);
             EXPECT_TRUE(ItemText(d, Edit(0)) == TEXT("C:\\first"));
             SetItem(d, Edit(0), TEXT("D:\\edited"));
-            SendMessage(GetDlgItem(d, IDC_CPYMV_ASK_OVERWRITE), BM_CLICK, 0, 0);
+            Click(d, IDC_CPYMV_ASK_OVERWRITE);
             SetWindowPos(d, nullptr, 37, 41, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
             GetWindowRect(d, &simpleRect);
-            SendMessage(GetDlgItem(d, IDC_CPYMV_EXTENDED), BM_CLICK, 0, 0);
+            Click(d, IDC_CPYMV_EXTENDED);
         },
         [&](HWND d) {
             EXPECT_NE(GetDlgItem(d, Edit(9)), nullptr) << "ten-folder form";
@@ -242,7 +182,7 @@ TEST_F(CpyMvDlgTest, CancelAndASecondRequestGiveNothing) {
         EXPECT_EQ(CpyMvDlg_Show(nullptr, -1, kCopy), nullptr) << "one dialog at a time";
         EXPECT_EQ(CpyMvDlg_Show(nullptr, 2, kCopy), nullptr) << "even for a filled slot";
         SetItem(d, Edit(0), TEXT("C:\\typed"));
-        SendMessage(GetDlgItem(d, IDC_CPYMV_EXTENDED), BM_CLICK, 0, 0);
+        Click(d, IDC_CPYMV_EXTENDED);
     },
                           [](HWND d) {
                               SetItem(d, Edit(2), TEXT("C:\\typed too"));
@@ -257,29 +197,6 @@ TEST_F(CpyMvDlgTest, CancelAndASecondRequestGiveNothing) {
     DialogScript again({[](HWND d) { Click(d, IDCANCEL); }});
     EXPECT_EQ(CpyMvDlg_Show(nullptr, -1, kCopy), nullptr);
     EXPECT_EQ(again.dialogsSeen(), 1u);
-}
-
-// A shortcut made by the shell's own link object.
-bool MakeShortcut(const tstring &link, const tstring &target) {
-    IShellLink *shell = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLink,
-                                reinterpret_cast<void **>(&shell))))
-        return false;
-    IPersistFile *file = nullptr;
-    bool ok = SUCCEEDED(shell->SetPath(target.c_str())) &&
-              SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file)));
-    if (ok) {
-        WCHAR wide[MAX_PATH];
-#if defined(QV_ANSI)
-        MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
-#else
-        lstrcpynW(wide, link.c_str(), MAX_PATH);
-#endif
-        ok = SUCCEEDED(file->Save(wide, TRUE));
-        file->Release();
-    }
-    shell->Release();
-    return ok;
 }
 
 // A drop as the shell delivers it: DROPFILES and a wide double-NUL list in
@@ -323,8 +240,8 @@ TEST_F(CpyMvDlgTest, DroppedNamesFillTheField) {
     const tstring picture = pics + TEXT("\\photo.bmp");
     ASSERT_TRUE(WriteFileBytes(picture, std::string("BM", 2)));
     const tstring toPicture = links + TEXT("\\photo.lnk"), toFolder = links + TEXT("\\pics.lnk");
-    ASSERT_TRUE(MakeShortcut(toPicture, picture));
-    ASSERT_TRUE(MakeShortcut(toFolder, pics));
+    ASSERT_TRUE(ShellLink_Make(toPicture, picture));
+    ASSERT_TRUE(ShellLink_Make(toFolder, pics));
     const tstring broken = links + TEXT("\\broken.lnk");
     ASSERT_TRUE(WriteFileBytes(broken, "not a shortcut"));
     CpyMvDlg_SetExtended(0, 1);

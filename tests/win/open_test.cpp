@@ -4,7 +4,6 @@
 // folder, and the pending list filled from a command line or a real drop.
 #include <gtest/gtest.h>
 
-#include <objbase.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -25,6 +24,7 @@
 #include "other/qv_Instance.h"
 #include "other/qv_Settings.h"
 #include "other/qv_SysSeams.h"
+#include "support/shell_link.h"
 #include "support/temp_folder.h"
 #include "util/qv_Registry.h"
 #include "util/qv_Str.h"
@@ -64,31 +64,6 @@ int ListFakeArchive(FileList *list, const FileListSettings &) {
     list->loaderId = kArchiveLoader;
     return FileList_ScanArchiveBlock(list, records, 3 * sizeof(SpiFileInfo), std::free, LoaderOfName,
                                      FileList_SystemText());
-}
-
-// A shell shortcut at `link` to `target`.
-bool MakeShortcut(const tstring &target, const tstring &link) {
-    if (FAILED(CoInitialize(nullptr))) return false;
-    bool saved = false;
-    IShellLink *shell = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLink,
-                                   reinterpret_cast<void **>(&shell)))) {
-        IPersistFile *file = nullptr;
-        if (SUCCEEDED(shell->SetPath(target.c_str())) &&
-            SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file)))) {
-            WCHAR wide[MAX_PATH];
-#if defined(QV_ANSI)
-            MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
-#else
-            lstrcpynW(wide, link.c_str(), MAX_PATH);
-#endif
-            saved = SUCCEEDED(file->Save(wide, TRUE));
-            file->Release();
-        }
-        shell->Release();
-    }
-    CoUninitialize();
-    return saved;
 }
 
 class Open : public testing::Test {
@@ -162,7 +137,7 @@ TEST_F(Open, FoldersAndShortcutsOpenAtTheFirstPicture) {
     EXPECT_EQ(s_loads[0], std::make_pair(int32_t(0), int32_t(kLoadFirst)));
 
     // A shortcut to the sub-folder, made through the shell.
-    ASSERT_TRUE(MakeShortcut(dir.Join(TEXT("sub")), dir.Join(TEXT("to sub.LNK"))));
+    ASSERT_TRUE(ShellLink_Make(dir.Join(TEXT("to sub.LNK")), dir.Join(TEXT("sub"))));
     s_loads.clear();
     ASSERT_EQ(Open_Path(dir.Join(TEXT("to sub.LNK")).c_str(), nullptr, 0), 1);
     EXPECT_TRUE(ListPath() == dir.Join(TEXT("sub")));

@@ -15,6 +15,7 @@
 #include "other/qv_Msg.h"
 #include "other/qv_Res.h"
 #include "support/capture_boxes.h"
+#include "support/dialog_driver.h"
 
 namespace {
 
@@ -42,53 +43,25 @@ const std::vector<Step> *s_steps = nullptr;
 const CaptureBoxes *s_boxes = nullptr;
 Seen s_seen;
 
-tstring ItemText(HWND dialog, int id) {
-    TCHAR text[1024] = {};
-    GetDlgItemText(dialog, id, text, 1024);
-    return text;
-}
-
-HWND FindDialog() {
-    HWND found = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND w, LPARAM p) -> BOOL {
-            TCHAR cls[16] = {};
-            GetClassName(w, cls, 16);
-            if (lstrcmp(cls, TEXT("#32770")) != 0 || !IsWindowVisible(w)) return TRUE;
-            *reinterpret_cast<HWND *>(p) = w;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
 // Runs inside the dialog's modal loop: reads the fields, then per step types
 // the texts and presses OK; Cancel when the dialog is still open at the end.
-void CALLBACK Drive(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND dialog = FindDialog();
-    if (dialog == nullptr) return;
-    KillTimer(nullptr, timer);
-    TCHAR caption[256] = {};
-    GetWindowText(dialog, caption, 256);
-    s_seen.caption = caption;
-    s_seen.nameField = ItemText(dialog, DLG_RENAME_NAME_EDIT);
-    s_seen.extField = ItemText(dialog, DLG_RENAME_EXT_EDIT);
+void Drive(HWND dialog) {
+    s_seen.caption = DialogDriver_Text(dialog);
+    s_seen.nameField = DialogDriver_ItemText(dialog, DLG_RENAME_NAME_EDIT);
+    s_seen.extField = DialogDriver_ItemText(dialog, DLG_RENAME_EXT_EDIT);
     bool open = true;
     for (const Step &step : *s_steps) {
         if (!open) break;
         StepSeen seen;
-        if (step.name != nullptr) SetDlgItemText(dialog, DLG_RENAME_NAME_EDIT, step.name);
-        if (step.ext != nullptr) SetDlgItemText(dialog, DLG_RENAME_EXT_EDIT, step.ext);
+        if (step.name != nullptr) DialogDriver_SetItemText(dialog, DLG_RENAME_NAME_EDIT, step.name);
+        if (step.ext != nullptr) DialogDriver_SetItemText(dialog, DLG_RENAME_EXT_EDIT, step.ext);
         seen.okEnabled = IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE;
-        SendMessage(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        DialogDriver_Click(dialog, IDOK);
         open = seen.open = IsWindowVisible(dialog) != FALSE;
         seen.boxes = s_boxes->boxes().size();
         s_seen.steps.push_back(seen);
     }
-    if (open) SendMessage(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
-    // The modal loop notices its end only with the next message.
-    PostMessage(dialog, WM_NULL, 0, 0);
+    if (open) DialogDriver_Click(dialog, IDCANCEL);
 }
 
 tstring LoadText(UINT id) {
@@ -110,7 +83,10 @@ protected:
         s_boxes = &boxes_;
         s_seen = Seen{};
         lstrcpyn(name, start.c_str(), kRenameNameChars);
-        SetTimer(nullptr, 0, 20, Drive);
+        DialogDriver driver({[](HWND dialog) {
+            Drive(dialog);
+            return true;
+        }});
         return RenameDlg_Show(name, nullptr);
     }
     CaptureBoxes boxes_;

@@ -31,6 +31,7 @@
 #include "other/qv_Instance.h"
 #include "other/qv_Settings.h"
 #include "other/qv_SysSeams.h"
+#include "support/dialog_driver.h"
 #include "support/real_dibcore.h"
 #include "support/temp_folder.h"
 #include "support/user_folder.h"
@@ -69,93 +70,38 @@ int32_t DIBCORE_CALL FailingBmpWriter(const DibPathChar *path, DibHandle) {
     return 0;
 }
 
-tstring TextOf(HWND window) {
-    TCHAR text[512] = {};
-    GetWindowText(window, text, 512);
-    return text;
-}
-
 bool Contains(const tstring &text, const tstring &part) { return text.find(part) != tstring::npos; }
 
-// Drives the open save dialog from a thread timer, which the dialog's modal
-// loop runs: one step per tick, each step answering whether it is done.
-// After about 15 seconds the dialog is cancelled so a failure cannot hang.
-class DialogDriver {
-public:
-    using Step = std::function<bool(HWND dialog, HWND hook)>;
-    explicit DialogDriver(std::vector<Step> steps) : steps_(std::move(steps)) {
-        current_ = this;
-        timer_ = SetTimer(nullptr, 0, 60, Tick);
+// The program's part of the dialog: the child dialog holding check box 2001.
+HWND FindHook(HWND dialog) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+        if (GetDlgItem(child, IDC_SAVE_CHECK1) != nullptr && GetDlgItem(child, IDC_SAVE_PANEL_AREA) != nullptr)
+            return child;
+    return nullptr;
+}
+// The visible panel inside the program's part.
+HWND FindPanel(HWND hook) {
+    for (HWND child = GetWindow(hook, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        TCHAR cls[16] = {};
+        GetClassName(child, cls, 16);
+        if (lstrcmp(cls, TEXT("#32770")) == 0 && IsWindowVisible(child)) return child;
     }
-    ~DialogDriver() {
-        KillTimer(nullptr, timer_);
-        current_ = nullptr;
-    }
-    DialogDriver(const DialogDriver &) = delete;
-    DialogDriver &operator=(const DialogDriver &) = delete;
-    bool finished() const { return next_ == steps_.size(); }
-    tstring title;  // the dialog's caption as first seen
+    return nullptr;
+}
 
-    static HWND FindDialog() {
-        HWND found = nullptr;
-        EnumThreadWindows(
-            GetCurrentThreadId(),
-            [](HWND w, LPARAM p) -> BOOL {
-                TCHAR cls[16] = {};
-                GetClassName(w, cls, 16);
-                if (lstrcmp(cls, TEXT("#32770")) == 0 && IsWindowVisible(w)) {
-                    *reinterpret_cast<HWND *>(p) = w;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&found));
-        return found;
-    }
-    // The program's part of the dialog: the child dialog holding check box 2001.
-    static HWND FindHook(HWND dialog) {
-        for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
-            if (GetDlgItem(child, IDC_SAVE_CHECK1) != nullptr && GetDlgItem(child, IDC_SAVE_PANEL_AREA) != nullptr)
-                return child;
-        return nullptr;
-    }
-    // The visible panel inside the program's part.
-    static HWND FindPanel(HWND hook) {
-        for (HWND child = GetWindow(hook, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-            TCHAR cls[16] = {};
-            GetClassName(child, cls, 16);
-            if (lstrcmp(cls, TEXT("#32770")) == 0 && IsWindowVisible(child)) return child;
-        }
-        return nullptr;
-    }
-
-private:
-    static VOID CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        DialogDriver *d = current_;
-        if (d == nullptr || d->busy_) return;
-        d->busy_ = true;
-        HWND dialog = FindDialog();
-        HWND hook = dialog != nullptr ? FindHook(dialog) : nullptr;
-        if (dialog != nullptr && d->title.empty()) d->title = TextOf(dialog);
-        if (++d->ticks_ > 250 && dialog != nullptr) {
-            PostMessage(dialog, WM_COMMAND, IDCANCEL, 0);
-        } else if (hook != nullptr && d->next_ < d->steps_.size() && d->steps_[d->next_](dialog, hook)) {
-            ++d->next_;
-        }
-        d->busy_ = false;
-    }
-    static DialogDriver *current_;
-    std::vector<Step> steps_;
-    size_t next_ = 0;
-    int ticks_ = 0;
-    bool busy_ = false;
-    UINT_PTR timer_ = 0;
-};
-DialogDriver *DialogDriver::current_ = nullptr;
+// The save dialog is driven one step per tick, each step answering whether
+// it is done; no step runs before the program's part of the dialog exists.
+constexpr UINT kTickMs = 60;
+DialogDriver::Step Check(std::function<bool(HWND dialog, HWND hook)> fn) {
+    return [fn](HWND dialog) {
+        HWND hook = FindHook(dialog);
+        return hook != nullptr && fn(dialog, hook);
+    };
+}
 
 // Steps the tests put together.
 DialogDriver::Step ChooseType(int filterIndex) {
-    return [filterIndex](HWND dialog, HWND) {
+    return Check([filterIndex](HWND dialog, HWND) {
         HWND combo = GetDlgItem(dialog, kTypeCombo);
         if (combo == nullptr) return false;
         SendMessage(combo, CB_SETCURSEL, WPARAM(filterIndex - 1), 0);
@@ -163,24 +109,23 @@ DialogDriver::Step ChooseType(int filterIndex) {
         for (WORD code : {WORD(CBN_SELCHANGE), WORD(CBN_SELENDOK)})
             SendMessage(dialog, WM_COMMAND, MAKEWPARAM(kTypeCombo, code), reinterpret_cast<LPARAM>(combo));
         return true;
-    };
+    });
 }
 DialogDriver::Step TypeName(const tstring &name) {
-    return [name](HWND dialog, HWND) {
+    return Check([name](HWND dialog, HWND) {
         HWND box = GetDlgItem(dialog, kNameCombo);
         if (box == nullptr) box = GetDlgItem(dialog, kNameEdit);
         if (box == nullptr) return false;
         SetWindowText(box, name.c_str());
         return true;
-    };
+    });
 }
 DialogDriver::Step PressOk() {
-    return [](HWND dialog, HWND) {
+    return Check([](HWND dialog, HWND) {
         PostMessage(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
         return true;
-    };
+    });
 }
-DialogDriver::Step Check(std::function<bool(HWND dialog, HWND hook)> fn) { return fn; }
 
 class SaveDialog : public RealDibcoreSuite {
 protected:
@@ -288,7 +233,7 @@ TEST_F(SaveDialog, SaveAsPngWithPanelOptions) {
     DialogDriver driver({
         ChooseType(4),
         Check([](HWND dialog, HWND hook) {
-            HWND panel = DialogDriver::FindPanel(hook);
+            HWND panel = FindPanel(hook);
             if (panel == nullptr || GetDlgItem(panel, IDC_SAVE_COMBO2) == nullptr) return false;  // the PNG panel
             SendDlgItemMessage(panel, IDC_SAVE_CHECK1, BM_CLICK, 0, 0);
             SetDlgItemText(panel, IDC_SAVE_EDIT, TEXT("12"));  // limited while typing
@@ -300,10 +245,10 @@ TEST_F(SaveDialog, SaveAsPngWithPanelOptions) {
         }),
         TypeName(TEXT("out")),
         PressOk(),
-    });
+    }, kTickMs);
     EXPECT_EQ(SaveFileDlg_Show(nullptr, 1), 1);
     EXPECT_TRUE(driver.finished());
-    EXPECT_TRUE(driver.title.compare(0, 7, TEXT("Save As")) == 0);
+    EXPECT_TRUE(driver.title().compare(0, 7, TEXT("Save As")) == 0);
     EXPECT_EQ(secondResult, 0);
     ASSERT_EQ(boxes_.boxes.size(), 1u) << "the second dialog is reported";
     EXPECT_TRUE(Contains(boxes_.boxes[0].text, TEXT("261")));
@@ -338,7 +283,7 @@ TEST_F(SaveDialog, SaveAsInTheLastFolderWithUpperCaseExtension) {
         }),
         TypeName(TEXT("pic")),
         PressOk(),
-    });
+    }, kTickMs);
     EXPECT_EQ(SaveFileDlg_Show(nullptr, 1), 1);
     EXPECT_TRUE(driver.finished());
     EXPECT_TRUE(shownChecked);
@@ -366,17 +311,17 @@ TEST_F(SaveDialog, BareDotKeepsTheDialogOpen) {
             Check([this](HWND, HWND) { return !boxes_.boxes.empty(); }),
             TypeName(TEXT("short")),
             PressOk(),
-        });
+        }, kTickMs);
         EXPECT_EQ(SaveFileDlg_Show(nullptr, 0), 1);
         EXPECT_TRUE(driver.finished());
-        EXPECT_TRUE(driver.title.compare(0, 4, TEXT("Save")) == 0 && driver.title.compare(0, 7, TEXT("Save As")) != 0);
+        EXPECT_TRUE(driver.title().compare(0, 4, TEXT("Save")) == 0 && driver.title().compare(0, 7, TEXT("Save As")) != 0);
     }
     ASSERT_EQ(boxes_.boxes.size(), 1u);
     EXPECT_TRUE(Contains(boxes_.boxes[0].text, TEXT("dot")));
     EXPECT_TRUE(IsPng(ReadFileBytes(folder_.Join(TEXT("short.png")))));
     for (const tstring &name : Names(folder_.path())) EXPECT_TRUE(name == TEXT("src.png") || name == TEXT("short.png"));
 
-    DialogDriver cancel({Check([](HWND dialog, HWND) { return PostMessage(dialog, WM_COMMAND, IDCANCEL, 0) != 0; })});
+    DialogDriver cancel({Check([](HWND dialog, HWND) { return PostMessage(dialog, WM_COMMAND, IDCANCEL, 0) != 0; })}, kTickMs);
     EXPECT_EQ(SaveFileDlg_Show(nullptr, 1), 0);
     EXPECT_EQ(Names(folder_.path()).size(), 2u);
 }
@@ -389,7 +334,7 @@ TEST_F(SaveDialog, SaveUntouchedNameKeepsDib) {
     const std::string before = ReadFileBytes(source);
     Show(source, 2);
     g_settings.option[kOptOverwriteDialog] = 1;
-    DialogDriver driver({PressOk()});
+    DialogDriver driver({PressOk()}, kTickMs);
     EXPECT_EQ(SaveFileDlg_Show(nullptr, 0), 1);
     EXPECT_TRUE(driver.finished());
     EXPECT_NE(ReadFileBytes(source), before) << "the red picture replaced the blue file";
