@@ -119,7 +119,10 @@ private:
             Sleep(30);
             HWND box = nullptr;
             EnumThreadWindows(a->owner_, Find, reinterpret_cast<LPARAM>(&box));
-            if (box == nullptr) continue;
+            // A box already answered may take a while to close on a busy
+            // machine: it is one question, answered and counted once.
+            if (box == nullptr || box == a->last_) continue;
+            a->last_ = box;
             PostMessage(box, WM_COMMAND, WPARAM(a->answer_), 0);
             InterlockedIncrement(&a->answered_);
             for (int i = 0; i < 100 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(20);
@@ -129,6 +132,7 @@ private:
     int answer_;
     DWORD owner_;
     HANDLE thread_ = nullptr;
+    HWND last_ = nullptr;  // the box answered last (read by the answering thread only)
     volatile LONG stop_ = 0;
     volatile LONG answered_ = 0;
 };
