@@ -1,0 +1,266 @@
+#include "image/qv_Hsl.h"
+
+#include <algorithm>
+#include <memory>
+#include <new>
+
+#include "image/qv_DibApi.h"
+#include "image/qv_DibOps.h"
+#include "image/qv_DibRows.h"
+
+namespace {
+
+int32_t Clamp(int32_t v, int32_t lo, int32_t hi) { return v < lo ? lo : (v > hi ? hi : v); }
+
+// One channel of the HSL-to-RGB conversion at hue t (0..35999), in 0..16384.
+int32_t HueChannel(int32_t p, int32_t q, int32_t t) {
+    const int32_t d = q - p;
+    if (t < 6000) return p + d * t / 6000;
+    if (t < 18000) return q;
+    if (t < 24000) return p + (24000 - t) * d / 6000;
+    return p;
+}
+
+uint8_t ToByte(int32_t v) { return uint8_t((v * 255 + 8192) >> 14); }
+
+int32_t ShiftHue(int32_t h, int32_t shift) {
+    h += shift;
+    return h > kHslHueTurn - 1 ? h - kHslHueTurn : h;
+}
+
+// Saturation change of the normal mode: positive values stretch S toward
+// 1.0 (s = 1000 saturates every colour that has any), negative ones scale it.
+struct SaturationStep {
+    int32_t c;
+    bool grow;
+    int32_t Apply(int32_t s) const {
+        if (grow) return std::min(kHslOne, s + c * s / (kHslOne - c));
+        return (c * s) >> 14;
+    }
+};
+
+SaturationStep MakeSaturationStep(int32_t saturation) {
+    if (saturation >= 0) return SaturationStep{(saturation * 16383 + 500) / 1000, true};
+    return SaturationStep{((saturation + 1000) * kHslOne + 500) / 1000, false};
+}
+
+// Runs `op` on the B, G, R bytes of every pixel in the rectangle.
+template <class Op>
+void ForEachPixel(const DibRows &rows, const SelRect &r, int step, Op op) {
+    for (int32_t y = r.top; y < r.bottom; ++y) {
+        uint8_t *p = rows.Row(y) + int64_t(r.left) * step;
+        for (int32_t x = r.left; x < r.right; ++x, p += step) op(p);
+    }
+}
+
+template <class Op>
+void ForEachEntry(uint8_t *entries, uint32_t count, Op op) {
+    for (uint32_t i = 0; i < count; ++i, entries += 4) op(entries);
+}
+
+// Where the pixels to change live once the picture is ready.
+struct Target {
+    DibRows rows;
+    int step = 0;               // 3 or 4 bytes a pixel; 0 works on the table
+    uint8_t *entries = nullptr;
+    uint32_t count = 0;
+    template <class Op>
+    void Run(const SelRect &r, Op op) const {
+        if (step == 0) ForEachEntry(entries, count, op);
+        else ForEachPixel(rows, r, step, op);
+    }
+};
+
+// Readies the picture: a whole palette picture works on its table, 24-bit
+// and plain 32-bit pictures in place, anything else after DIBto24Bit.
+bool PrepareTarget(DibHandle picture, int32_t depth, bool whole, Target *t) {
+    DibData *d = Dibcore_DataDIB(picture);
+    if (d == nullptr) return false;
+    if (depth <= 8 && whole) {
+        if (!DibRows_WholeTable(d, &t->entries, &t->count) || t->count == 0) return false;
+        t->step = 0;
+        return true;
+    }
+    const bool inPlace = depth == 24 || (depth == 32 && DibRows_IsPlain32(d->header));
+    if (!inPlace && !Dibcore_DIBto24Bit(picture)) return false;
+    if (!DibRows_Open(Dibcore_DataDIB(picture), &t->rows)) return false;
+    if (t->rows.fields.depth != 24 && t->rows.fields.depth != 32) return false;
+    t->step = t->rows.fields.depth / 8;
+    return true;
+}
+
+}  // namespace
+
+void Hsl_FromRgb(int32_t g, int32_t r, int32_t b, int32_t *h, int32_t *s, int32_t *l) {
+    const int32_t mx = std::max(r, std::max(g, b)), mn = std::min(r, std::min(g, b));
+    int32_t base, diff;
+    if (r >= g && r >= b) {
+        base = 0;
+        diff = g - b;
+    } else if (g < b) {
+        base = 24000;
+        diff = r - g;
+    } else {
+        base = 12000;
+        diff = b - r;
+    }
+    const int32_t sum = mx + mn, range = mx - mn;
+    *l = sum * kHslOne / 510;
+    if (range == 0) {
+        *h = 0;
+        *s = 0;
+        return;
+    }
+    *s = (range << 14) / (sum <= 255 ? sum : 510 - sum);
+    int32_t hue = base + diff * 6000 / range;
+    if (hue < 0) hue += kHslHueTurn;
+    *h = hue;
+}
+
+void Hsl_ToRgb(int32_t l, int32_t s, int32_t h, int32_t *r, int32_t *g, int32_t *b) {
+    if (s == 0) {
+        *r = *g = *b = ToByte(l);
+        return;
+    }
+    const int32_t q = l > 8192 ? s + (((kHslOne - s) * l) >> 14) : (l * (s + kHslOne)) >> 14;
+    const int32_t p = 2 * l - q;
+    int32_t tr = h + 12000, tb = h - 12000;
+    if (tr > kHslHueTurn - 1) tr -= kHslHueTurn;
+    if (tb < 0) tb += kHslHueTurn;
+    *r = ToByte(HueChannel(p, q, tr));
+    *g = ToByte(HueChannel(p, q, h));
+    *b = ToByte(HueChannel(p, q, tb));
+}
+
+void Hsl_LightnessTable(int32_t lightness, uint8_t table[256]) {
+    const int32_t a = Clamp(lightness, -1000, 1000);
+    if (a > 0) {
+        const uint32_t k = uint32_t((int64_t(a) * 65536 + 500) / 1000);
+        for (uint32_t v = 0; v < 256; ++v) table[v] = uint8_t(v + (((255 - v) * k + 0x8000) >> 16));
+    } else if (a < 0) {
+        const uint32_t step = uint32_t((int64_t(a + 1000) * 65536 + 500) / 1000);
+        for (uint32_t v = 0; v < 256; ++v) table[v] = uint8_t((0x8000 + v * step) >> 16);
+    } else {
+        for (uint32_t v = 0; v < 256; ++v) table[v] = uint8_t(v);
+    }
+}
+
+void Hsl_GreyPullTable(int32_t strength, int16_t table[kHslPullEntries]) {
+    const int32_t s = Clamp(strength, 1, 1000);
+    for (int32_t i = 0; i < 256; ++i) {
+        const int16_t t = int16_t(std::min(255, (500 + i * s) / 1000));
+        table[255 + i] = t;
+        table[255 - i] = int16_t(-t);
+    }
+}
+
+uint8_t Hsl_GreyOf(int32_t mode, uint32_t r, uint32_t g, uint32_t b) {
+    if (mode == kHslGreyLightness) return uint8_t((std::max(r, std::max(g, b)) + std::min(r, std::min(g, b)) + 1) >> 1);
+    if (mode == kHslGreyAverage) return uint8_t(((r + g + b) * 2 + 3) / 6);
+    return uint8_t((587 * g + 299 * r + 114 * b + 500) / 1000);
+}
+
+int Hsl_Apply(const HslParams &params) {
+    const DibHandle picture = params.picture;
+    int32_t width = 0, height = 0;
+    const int32_t depth = Dib_GetInfo(picture, &width, nullptr, &height, 1);
+    if (depth == 0) return 0;
+    SelRect r;
+    if (!Rect_ClipToImage(params.rect, width, height, &r)) return 0;
+    const bool whole = r.left == 0 && r.top == 0 && r.right == width && r.bottom == height;
+    if (depth <= 8) {
+        // A palette picture needs a readable table even when it is to become
+        // 24 bits: a core header's 3-byte entries are refused, not misread.
+        uint8_t *entries = nullptr;
+        uint32_t count = 0;
+        if (!DibRows_WholeTable(Dibcore_DataDIB(picture), &entries, &count) || count == 0) return 0;
+    }
+
+    // Normalise. The hue shift is reduced with a positive remainder, so
+    // -900 (a quarter turn back) is 2700.
+    const int32_t hue = ((params.hue % 3600) + 3600) % 3600 * 10;
+    const int32_t lightness = Clamp(params.lightness, -1000, 1000);
+    const bool colourise = params.colourise != 0;
+    const int32_t saturation = Clamp(params.saturation, colourise ? 0 : -1000, 1000);
+    const int32_t mode = params.greyMode;
+    uint8_t lut[256];
+    Hsl_LightnessTable(lightness, lut);
+
+    // Tables are made before the picture is touched, so running out of
+    // memory leaves it as it was.
+    std::unique_ptr<int16_t[]> pull;
+    std::unique_ptr<uint8_t[]> colours;  // R, G, B by adjusted grey value
+    const bool pulling = !colourise && saturation < 0 && mode != kHslGreyLightness;
+    if (pulling) {
+        pull.reset(new (std::nothrow) int16_t[kHslPullEntries]);
+        if (!pull) return 0;
+        Hsl_GreyPullTable(-saturation, pull.get());
+    }
+    if (colourise) {
+        colours.reset(new (std::nothrow) uint8_t[256 * 3]);
+        if (!colours) return 0;
+        const int32_t c = (saturation * kHslOne + 500) / 1000;
+        for (int32_t v = 0; v < 256; ++v) {
+            int32_t cr, cg, cb;
+            Hsl_ToRgb((v * kHslOne + 127) / 255, c, hue, &cr, &cg, &cb);
+            colours[3 * v] = uint8_t(cr);
+            colours[3 * v + 1] = uint8_t(cg);
+            colours[3 * v + 2] = uint8_t(cb);
+        }
+    }
+
+    Target t;
+    if (!PrepareTarget(picture, depth, whole, &t)) return 0;
+    if (t.step != 0 && (r.right > t.rows.fields.width || r.bottom > t.rows.fields.height)) return 0;
+
+    if (colourise) {
+        const uint8_t *table = colours.get();
+        t.Run(r, [&](uint8_t *p) {
+            const uint8_t *c = table + 3 * lut[Hsl_GreyOf(mode, p[2], p[1], p[0])];
+            p[0] = c[2];
+            p[1] = c[1];
+            p[2] = c[0];
+        });
+        return 1;
+    }
+    if (hue == 0 && saturation == 0) {
+        if (lightness != 0)
+            t.Run(r, [&](uint8_t *p) {
+                p[0] = lut[p[0]];
+                p[1] = lut[p[1]];
+                p[2] = lut[p[2]];
+            });
+        return 1;
+    }
+    if (pulling) {
+        const int16_t *toward = pull.get() + 255;
+        auto pullAndLight = [&](uint8_t *p) {
+            const int32_t g = Hsl_GreyOf(mode, p[2], p[1], p[0]);
+            for (int i = 0; i < 3; ++i) p[i] = lut[p[i] + toward[g - p[i]]];
+        };
+        if (hue == 0) {
+            t.Run(r, pullAndLight);
+        } else {
+            t.Run(r, [&](uint8_t *p) {
+                int32_t h, s, l, cr, cg, cb;
+                Hsl_FromRgb(p[1], p[2], p[0], &h, &s, &l);
+                Hsl_ToRgb(l, s, ShiftHue(h, hue), &cr, &cg, &cb);
+                p[0] = uint8_t(cb);
+                p[1] = uint8_t(cg);
+                p[2] = uint8_t(cr);
+                pullAndLight(p);
+            });
+        }
+        return 1;
+    }
+    const SaturationStep step = MakeSaturationStep(saturation);
+    t.Run(r, [&](uint8_t *p) {
+        int32_t h, s, l, cr, cg, cb;
+        Hsl_FromRgb(p[1], p[2], p[0], &h, &s, &l);
+        Hsl_ToRgb(l, step.Apply(s), ShiftHue(h, hue), &cr, &cg, &cb);
+        p[0] = lut[cb];
+        p[1] = lut[cg];
+        p[2] = lut[cr];
+    });
+    return 1;
+}
