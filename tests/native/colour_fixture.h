@@ -106,6 +106,16 @@ inline std::vector<uint32_t> Colours(DibHandle p) {
     return v;
 }
 
+// A 2 x 2 1-bit picture with a 12-byte core header, whose colour table holds
+// 3-byte entries: every table reader must refuse it rather than misread it.
+inline DibHandle MakeCoreHeaderPicture() {
+    struct {
+        DibCoreHeader h;
+        uint8_t table[6];
+    } core{{12, 2, 2, 1, 1}, {7, 7, 7, 8, 8, 8}};
+    return Dibcore_CreateDIB(&core, nullptr);
+}
+
 // Header block and bits, byte for byte.
 inline std::vector<uint8_t> Bytes(DibHandle p) {
     const DibData *d = Dibcore_DataDIB(p);

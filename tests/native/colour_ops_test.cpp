@@ -114,11 +114,7 @@ TEST(Grey, PalIsGreyCasesAndCoreHeadersRefused) {
     ASSERT_NE(tc, 0);
     EXPECT_EQ(Pal_IsGrey(tc), 0);
     // Core headers hold 3-byte entries: refused rather than misread.
-    struct {
-        DibCoreHeader h;
-        uint8_t table[6];
-    } core{{12, 2, 2, 1, 1}, {7, 7, 7, 8, 8, 8}};
-    const DibHandle c = Dibcore_CreateDIB(&core, nullptr);
+    const DibHandle c = MakeCoreHeaderPicture();
     ASSERT_NE(c, 0);
     EXPECT_EQ(Pal_IsGrey(c), 0);
     DibHandle fresh = 0;

@@ -371,11 +371,7 @@ TEST(HslApply, RefusedRequestsLeaveThePicture) {
     EXPECT_EQ(Bytes(p), bytes);
 
     // Core headers hold 3-byte table entries: refused, whole or part.
-    struct {
-        DibCoreHeader h;
-        uint8_t table[6];
-    } core{{12, 2, 2, 1, 1}, {7, 7, 7, 8, 8, 8}};
-    const DibHandle c = Dibcore_CreateDIB(&core, nullptr);
+    const DibHandle c = MakeCoreHeaderPicture();
     ASSERT_NE(c, 0);
     const std::vector<uint8_t> coreBytes = Bytes(c);
     const SelRect part{0, 0, 1, 1};
