@@ -76,14 +76,6 @@ testing::AssertionResult Inflate(const Bytes &z, Bytes *out) {
     return testing::AssertionSuccess();
 }
 
-PngSaveOptions Options(uint32_t filters, bool interlace, uint16_t level) {
-    PngSaveOptions o{};
-    o.flags = kPngSaveBase | (interlace ? uint32_t{kPngSaveInterlace} : 0u);
-    o.level = level;
-    o.filters = filters;
-    return o;
-}
-
 ByteBuffer *Encode(const Picture &p, const PngSaveOptions &o, int threads, size_t blockBytes, ByteBuffer *file) {
     dibcore::PngEncodeTuning tuning;
     tuning.threads = threads;

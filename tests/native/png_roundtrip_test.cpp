@@ -54,14 +54,6 @@ void ExpectSamePicture(const Picture &a, const Picture &b) {
             ASSERT_EQ(RawPixel(a, x, y), RawPixel(b, x, y)) << "at " << x << "," << y;
 }
 
-PngSaveOptions Options(uint32_t filters, bool interlace, uint16_t level) {
-    PngSaveOptions o{};
-    o.flags = kPngSaveBase | (interlace ? uint32_t{kPngSaveInterlace} : 0u);
-    o.level = level;
-    o.filters = filters;
-    return o;
-}
-
 Picture *EncodeDecode(const Picture &p, const PngSaveOptions &o, dibcore::ByteBuffer *file) {
     if (dibcore::Png_Encode(p, &o, file) != dibcore::kPngOk) return nullptr;
     Picture *back = nullptr;

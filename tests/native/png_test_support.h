@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "crc32.h"
+#include "dib_png.h"
 #include "picture.h"
 
 namespace pngtest {
@@ -112,3 +113,12 @@ inline Rgb Colour(const dibcore::Picture &p, uint32_t x, uint32_t y) {
 inline uint32_t Colours(const dibcore::Picture &p) { return dibcore::TableBytes(*p.data.header) / 4; }
 
 }  // namespace pngtest
+
+// The writer's option record for a filter set, interlacing and a level.
+inline PngSaveOptions Options(uint32_t filters, bool interlace, uint16_t level) {
+    PngSaveOptions o{};
+    o.flags = kPngSaveBase | (interlace ? uint32_t{kPngSaveInterlace} : 0u);
+    o.level = level;
+    o.filters = filters;
+    return o;
+}
