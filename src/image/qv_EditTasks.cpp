@@ -1,0 +1,3 @@
+#include "image/qv_EditTasks.h"
+
+const TaskRunner *g_editTasks = nullptr;
