@@ -4,6 +4,7 @@
 #include <memory>
 #include <new>
 
+#include "image/qv_CorrectionTable.h"
 #include "image/qv_DibApi.h"
 #include "image/qv_DibOps.h"
 #include "image/qv_DibRows.h"
@@ -146,12 +147,8 @@ void Hsl_LightnessTable(int32_t lightness, uint8_t table[256]) {
 }
 
 void Hsl_GreyPullTable(int32_t strength, int16_t table[kHslPullEntries]) {
-    const int32_t s = Clamp(strength, 1, 1000);
-    for (int32_t i = 0; i < 256; ++i) {
-        const int16_t t = int16_t(std::min(255, (500 + i * s) / 1000));
-        table[255 + i] = t;
-        table[255 - i] = int16_t(-t);
-    }
+    static_assert(kHslPullEntries == kCorrectionEntries, "the grey pull is a correction table");
+    CorrectionTable_Build(Clamp(strength, 1, 1000), 0, table);
 }
 
 uint8_t Hsl_GreyOf(int32_t mode, uint32_t r, uint32_t g, uint32_t b) {
