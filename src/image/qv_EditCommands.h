@@ -24,6 +24,8 @@ enum EditCommandId : UINT {
     kCmdCloseImage = 40030,
     kCmdGreyscale = 40044,
     kCmdNegative = 40045,
+    kCmdAutoLevel = 40052,
+    kCmdAutoContrast = 40053,
     kCmdTurnLeft = 40601,
     kCmdTurnRight = 40602,
     kCmdFlipTopBottom = 40603,
@@ -57,6 +59,9 @@ int Edit_CloseImage();
 int Edit_RotateFlip(int undo, int refresh, const SelRect *rect, int32_t type);
 int Edit_Greyscale();
 int Edit_Negative();
+// Auto contrast with `contrast` set (one range for the three channels), else
+// auto level (each channel on its own).
+int Edit_AutoLevel(int contrast);
 int Edit_SwapChannels(int32_t row);                 // a row of the order table, 0..4
 // optionOverride < 0: the setting.
 int Edit_MaskGlass(int32_t optionOverride, int undo, int refresh, const SelRect *rect, int32_t strip, int vertical);
@@ -82,6 +87,7 @@ int EditCommands_OnImage(HWND frame, UINT id);
 int EditCommands_OnRotateFlip(HWND frame, UINT id);
 int EditCommands_OnMasks(HWND frame, UINT id);
 int EditCommands_OnChannelSwap(HWND frame, UINT id);
+int EditCommands_OnSharpenBlur(HWND frame, UINT id);
 
 // Animations are turned and flipped frame by frame by the animation module;
 // until it is there (null) an animation cannot be turned.

@@ -1,6 +1,8 @@
 // The edit command blocks of the menu dispatcher, and the messages for the
 // results the commands hand back (the commands themselves show none).
 #include "../../res/resource.h"
+#include "dlg/qv_UnShMaskCore.h"
+#include "dlg/qv_UnShMaskDlg.h"
 #include "image/qv_EditCommands.h"
 #include "image/qv_EditCore.h"
 #include "image/qv_MekoTable.h"
@@ -62,6 +64,8 @@ int EditCommands_OnImage(HWND, UINT id) {
     switch (id) {
         case kCmdGreyscale: Edit_Greyscale(); return 0;
         case kCmdNegative: Edit_Negative(); return 0;
+        case kCmdAutoLevel: Edit_AutoLevel(0); return 0;
+        case kCmdAutoContrast: Edit_AutoLevel(1); return 0;
         default: return 1;
     }
 }
@@ -95,5 +99,12 @@ int EditCommands_OnMasks(HWND frame, UINT id) {
 int EditCommands_OnChannelSwap(HWND, UINT id) {
     if (id < kCmdSwapFirst || id > kCmdSwapLast) return 1;
     Edit_SwapChannels(EditCore_SwapRowOfCommand(int32_t(id - kCmdSwapFirst)));
+    return 0;
+}
+
+int EditCommands_OnSharpenBlur(HWND, UINT id) {
+    // The unsharp-mask and Gaussian-blur dialogs are not there yet.
+    if (id < kCmdSharpen || id > kCmdGaussianBlur || UnShMask_IsDialogCommand(id)) return 1;
+    UnShMaskDlg_Apply(0, 0, 0, id);
     return 0;
 }

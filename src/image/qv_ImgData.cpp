@@ -9,6 +9,7 @@
 
 #include "image/qv_DibApi.h"
 #include "image/qv_DibDraw.h"
+#include "image/qv_EditTasks.h"
 #include "image/qv_FileList.h"
 #include "image/qv_ImgLoad.h"
 #include "image/qv_Undo.h"
@@ -209,6 +210,7 @@ struct RecordConstructor {
 void ImgData_Construct() {
     // Display copies of large photos are made on several threads.
     g_resampleTasks = Tasks_SystemRunner();
+    g_editTasks = Tasks_SystemRunner();
     DibHolder_Free(g_imgData.image);
     DibHolder_Free(g_imgData.display);
     g_imgData.state = 0;

@@ -37,6 +37,7 @@ const HandlerRow kHandlers[] = {
     {CommandBlock::RotateFlip, EditCommands_OnRotateFlip},
     {CommandBlock::Masks, EditCommands_OnMasks},
     {CommandBlock::ChannelSwap, EditCommands_OnChannelSwap},
+    {CommandBlock::SharpenBlur, EditCommands_OnSharpenBlur},
     {CommandBlock::SelectionGrid, SelectionCommands_OnSelectionGrid},
     {CommandBlock::List, ListCommands_OnList},
     {CommandBlock::ComicPages, ListCommands_OnComicPages},

@@ -15,43 +15,6 @@ if ! command -v convert >/dev/null || ! command -v identify >/dev/null || ! comm
   exit 0
 fi
 
-# wait_window NAME SECONDS: prints the X window of the first visible window
-# whose name matches the pattern NAME, once there is one.
-wait_window() {
-  local id
-  for _ in $(seq 0 $(($2 * 10))); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
-
-# wait_no_window NAME SECONDS: 0 once no visible window matches NAME.
-wait_no_window() {
-  for _ in $(seq 0 $(($2 * 10))); do
-    [ -z "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ] && return 0
-    sleep 0.1
-  done
-  return 1
-}
-
-# wait_file PATH SECONDS / wait_no_file PATH SECONDS.
-wait_file() {
-  for _ in $(seq 0 $(($2 * 10))); do [ -e "$1" ] && return 0; sleep 0.1; done
-  return 1
-}
-wait_no_file() {
-  for _ in $(seq 0 $(($2 * 10))); do [ -e "$1" ] || return 0; sleep 0.1; done
-  return 1
-}
-
-# type_into XID TEXT: types TEXT into window XID as a user would.
-type_into() {
-  xdotool windowfocus --sync "$1" 2>/dev/null || true
-  xdotool type --delay 50 "$2"
-}
-
 # The files of a folder, one line, sorted.
 listing() { (cd "$1" && ls -1 | sort | tr '\n' ' '); }
 

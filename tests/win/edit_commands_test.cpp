@@ -5,12 +5,14 @@
 // paste, a flip of a part) and UndoMax 0 too.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "dlg/qv_UnShMaskCore.h"
 #include "image/qv_CellMask.h"
 #include "image/qv_DibApi.h"
 #include "image/qv_EditCommands.h"
@@ -147,6 +149,14 @@ protected:
         HMENU edit = Menu_GetPopupByIndex(kMenuEdit);
         SendMessage(frame_, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), 0);
         return (GetMenuState(edit, kCmdUndo, MF_BYCOMMAND) & MF_GRAYED) == 0;
+    }
+    // Shows a kSide x kSide picture of `colour` at actual size, with no undo.
+    static void Show(const std::function<COLORREF(int32_t, int32_t)> &colour) {
+        DibHolder picture;
+        ASSERT_TRUE(MakePictureFrom(picture, kSide, kSide, colour));
+        ASSERT_EQ(ImgData_SetNewImage(picture, TEXT("fixture")), 1);
+        ASSERT_EQ(ImgData_ApplyZoomMode(kZoomReqActual, 0), 1);
+        RealFrame_Drain();
     }
     static void Select(int32_t left, int32_t top, int32_t right, int32_t bottom) {
         Sel_SetActive(1);
@@ -354,6 +364,141 @@ TEST_F(EditCommands, CloseImageEmptiesTheRecord) {
     EXPECT_TRUE(g_imgData.image.empty());
     EXPECT_EQ(g_undo.kind, 0);
     EXPECT_FALSE(UndoEnabledInMenu());
+}
+
+// The lowest and highest value of each channel (red, green, blue) of a shot.
+struct Span {
+    int low[3] = {255, 255, 255}, high[3] = {0, 0, 0};
+};
+Span SpanOf(const Shot &s) {
+    Span out;
+    for (COLORREF c : s.pixels) {
+        const int v[3] = {R(c), G(c), B(c)};
+        for (int i = 0; i < 3; ++i) {
+            out.low[i] = std::min(out.low[i], v[i]);
+            out.high[i] = std::max(out.high[i], v[i]);
+        }
+    }
+    return out;
+}
+
+TEST_F(EditCommands, AutoLevelAndContrastStretchTheRangeAndUndoExactly) {
+    // Red 60..122, green 100..162, blue 90..152: every value held by a whole
+    // column or row, so the 0.1 % clipping cuts nothing off.
+    Show([](int32_t x, int32_t y) { return Rgb(60 + 2 * x, 100 + 2 * y, 90 + 2 * ((x + y) % kSide)); });
+    const std::string original = HeldBytes();
+    const Shot before = Screen();
+
+    Command(kCmdAutoLevel);
+    Shot after = Screen();
+    EXPECT_EQ(after, Held());
+    Span span = SpanOf(after);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(span.low[i], 0) << "channel " << i;
+        EXPECT_EQ(span.high[i], 255) << "channel " << i;
+    }
+    EXPECT_EQ(after.At(0, 0), Rgb(0, 0, 0));
+    EXPECT_EQ(g_undo.kind, kUndoAutoLevel);
+    Command(kCmdUndo);
+    EXPECT_TRUE(HeldBytes() == original);
+    EXPECT_EQ(Screen(), before);
+
+    // Auto contrast stretches one range, 60..162, for all three channels, so
+    // red keeps its place below green.
+    Command(kCmdAutoContrast);
+    after = Screen();
+    span = SpanOf(after);
+    EXPECT_EQ(span.low[0], 0);
+    EXPECT_EQ(span.high[1], 255);
+    EXPECT_NEAR(span.high[0], (122 - 60) * 255 / (162 - 60), 1);
+    EXPECT_NEAR(span.low[1], (100 - 60) * 255 / (162 - 60), 1);
+    EXPECT_EQ(g_undo.kind, kUndoAutoContrast);
+    Command(kCmdUndo);
+    EXPECT_TRUE(HeldBytes() == original);
+
+    // A selection one pixel in size has nothing to stretch and keeps no record.
+    Select(3, 3, 4, 4);
+    Command(kCmdAutoLevel);
+    EXPECT_TRUE(HeldBytes() == original);
+    EXPECT_EQ(g_undo.kind, 0);
+    // Only the selection changes.
+    Select(0, 0, 16, kSide);
+    Command(kCmdAutoLevel);
+    after = Screen();
+    for (int32_t y = 0; y < kSide; ++y)
+        for (int32_t x = 16; x < kSide; ++x) ASSERT_EQ(after.At(x, y), before.At(x, y)) << x << "," << y;
+    EXPECT_EQ(R(after.At(0, 5)), 0);
+    Command(kCmdUndo);
+    EXPECT_TRUE(HeldBytes() == original);
+}
+
+TEST_F(EditCommands, AutoLevelLeavesAFullRangeAlone) {
+    Show([](int32_t x, int32_t y) {
+        return Rgb(x * 255 / (kSide - 1), y * 255 / (kSide - 1), (x + kSide / 2) % kSide * 255 / (kSide - 1));
+    });
+    const std::string original = HeldBytes();
+    for (UINT id : {UINT(kCmdAutoLevel), UINT(kCmdAutoContrast)}) {
+        Command(id);
+        EXPECT_TRUE(HeldBytes() == original) << id;
+    }
+}
+
+TEST_F(EditCommands, SharpenAndBlurPresetsWorkBesideEdgesOnly) {
+    // A hard vertical edge between columns 15 and 16, flat on either side.
+    const COLORREF dark = Rgb(40, 60, 80), light = Rgb(200, 180, 160);
+    Show([&](int32_t x, int32_t) { return x < kSide / 2 ? dark : light; });
+    const std::string original = HeldBytes();
+    const Shot before = Screen();
+    struct Case {
+        const char *name;
+        UINT id;
+        int32_t undoKind;
+        bool sharpens;  // the edge's sides move apart, else together
+    } cases[] = {
+        {"sharpen", kCmdSharpen, 28, true},
+        {"sharpen strongly", kCmdSharpenStrong, 29, true},
+        {"sharpen edges", kCmdSharpenEdges, 30, true},
+        {"blur", kCmdBlur, 32, false},
+        {"blur strongly", kCmdBlurStrong, 33, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Command(c.id);
+        const Shot after = Screen();
+        EXPECT_EQ(after, Held());
+        EXPECT_EQ(g_undo.kind, c.undoKind);
+        for (int32_t y = 0; y < kSide; ++y) {
+            // Far from the edge the picture is flat and stays as it was.
+            for (int32_t x = 0; x < 10; ++x) ASSERT_EQ(after.At(x, y), dark) << x << "," << y;
+            for (int32_t x = 22; x < kSide; ++x) ASSERT_EQ(after.At(x, y), light) << x << "," << y;
+            const COLORREF left = after.At(15, y), right = after.At(16, y);
+            if (c.sharpens) {
+                EXPECT_LT(R(left), R(dark));
+                EXPECT_GT(R(right), R(light));
+            } else {
+                EXPECT_GT(R(left), R(dark));
+                EXPECT_LT(R(right), R(light));
+            }
+        }
+        Command(kCmdUndo);
+        EXPECT_TRUE(HeldBytes() == original);
+        EXPECT_EQ(Screen(), before);
+    }
+    // A blur of the upper half leaves the lower half as it was.
+    Select(0, 0, kSide, kSide / 2);
+    Command(kCmdBlurStrong);
+    const Shot after = Screen();
+    EXPECT_NE(after.At(15, 0), dark);
+    for (int32_t y = kSide / 2; y < kSide; ++y)
+        for (int32_t x = 0; x < kSide; ++x) ASSERT_EQ(after.At(x, y), before.At(x, y)) << x << "," << y;
+    Command(kCmdUndo);
+    EXPECT_TRUE(HeldBytes() == original);
+    // The unsharp-mask and Gaussian-blur dialogs are not there: nothing runs.
+    Sel_Clear();
+    Command(kCmdUnsharpMask);
+    Command(kCmdGaussianBlur);
+    EXPECT_TRUE(HeldBytes() == original);
+    EXPECT_EQ(g_undo.kind, 0);
 }
 
 }  // namespace

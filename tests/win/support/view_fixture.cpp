@@ -115,12 +115,16 @@ COLORREF PictureColour(int32_t x, int32_t y, int seed) {
 }
 
 bool MakePicture(DibHolder &h, int32_t width, int32_t height, int seed) {
+    return MakePictureFrom(h, width, height, [seed](int32_t x, int32_t y) { return PictureColour(x, y, seed); });
+}
+
+bool MakePictureFrom(DibHolder &h, int32_t width, int32_t height, const std::function<COLORREF(int32_t, int32_t)> &colour) {
     if (!DibHolder_Create(h, width, height, 24, 0, 0, nullptr)) return false;
     const uint32_t stride = (uint32_t(width) * 3 + 3) & ~3u;
     const bool bottomUp = DibHolder_IsBottomUp(h);
     for (int32_t y = 0; y < height; ++y)
         for (int32_t x = 0; x < width; ++x) {
-            const COLORREF c = PictureColour(x, y, seed);
+            const COLORREF c = colour(x, y);
             uint8_t *p = h.data->bits + uint32_t(bottomUp ? height - 1 - y : y) * stride + uint32_t(x) * 3;
             p[0] = GetBValue(c);
             p[1] = GetGValue(c);

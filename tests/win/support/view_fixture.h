@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "image/qv_DibHolder.h"
@@ -52,5 +53,7 @@ private:
 // A 24-bit picture whose pixel (x, y) is PictureColour(x, y, seed).
 COLORREF PictureColour(int32_t x, int32_t y, int seed);
 bool MakePicture(DibHolder &h, int32_t width, int32_t height, int seed);
+// A 24-bit picture whose pixel (x, y) is colour(x, y).
+bool MakePictureFrom(DibHolder &h, int32_t width, int32_t height, const std::function<COLORREF(int32_t, int32_t)> &colour);
 // Clears the current-picture record (both pictures freed).
 void ClearImgData();
