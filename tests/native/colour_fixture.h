@@ -116,6 +116,21 @@ inline DibHandle MakeCoreHeaderPicture() {
     return Dibcore_CreateDIB(&core, nullptr);
 }
 
+// A 2 x 1 8-bit picture with RLE8 pixels `stream` (4 bytes) and a colour
+// table of two entries, entry 1 being `entry1`: pixel readers must refuse it
+// or leave its compressed bytes alone.
+inline DibHandle MakeRle8Picture(DibRgbQuad entry1 = {}, const uint8_t (&stream)[4] = {0, 0, 0, 0}) {
+    struct {
+        DibInfoHeader h;
+        DibRgbQuad table[2];
+        uint8_t bits[4];
+    } rle{};
+    rle.h = DibInfoHeader{40, 2, 1, 1, 8, kDibRle8, 4, 0, 0, 2, 0};
+    rle.table[1] = entry1;
+    std::memcpy(rle.bits, stream, 4);
+    return Dibcore_CreateDIB(&rle, rle.bits);
+}
+
 // Header block and bits, byte for byte.
 inline std::vector<uint8_t> Bytes(DibHandle p) {
     const DibData *d = Dibcore_DataDIB(p);

@@ -223,13 +223,7 @@ TEST(CountColours, RefusalsAndFailures) {
     fake::Scope scope;
     EXPECT_EQ(Dib_CountColours(0), 0u);
     // RLE pixels cannot be counted.
-    struct {
-        DibInfoHeader h;
-        DibRgbQuad table[2];
-        uint8_t bits[4];
-    } rle{};
-    rle.h = DibInfoHeader{40, 2, 1, 1, 8, kDibRle8, 4, 0, 0, 2, 0};
-    const DibHandle p = Dibcore_CreateDIB(&rle, rle.bits);
+    const DibHandle p = MakeRle8Picture();
     ASSERT_NE(p, 0);
     EXPECT_EQ(Dib_CountColours(p), 0u);
     // 16-bit fields whose masks hold no bits.

@@ -206,13 +206,7 @@ TEST(HistogramDrawGraph, RefusedTargetsAndNothingToDraw) {
     const DibHandle sixteen = Dib_Create(8, 8, 16, 0, 0, nullptr);
     DibRgbQuad one[1] = {{1, 2, 3, 0}};
     const DibHandle single = Dib_Create(8, 8, 8, 1, 0, one);  // biClrUsed 1
-    struct {
-        DibInfoHeader h;
-        DibRgbQuad table[2];
-        uint8_t bits[4];
-    } rle{};
-    rle.h = DibInfoHeader{40, 2, 1, 1, 8, kDibRle8, 4, 0, 0, 2, 0};
-    const DibHandle compressed = Dibcore_CreateDIB(&rle, rle.bits);
+    const DibHandle compressed = MakeRle8Picture();
     for (DibHandle target : {sixteen, single, compressed, MakeCoreHeaderPicture(), DibHandle(0)})
         EXPECT_EQ(Histogram_DrawGraph(0, target, 8, 8, nullptr, kBar, &h), 0) << target;
     const DibHandle p = MakeTarget(8, 8, 8);

@@ -90,13 +90,7 @@ TEST(HistogramCompute, PalettePixelsPastTheColourCountAreNotCounted) {
 
 TEST(HistogramCompute, RefusalsLeaveItZeroed) {
     fake::Scope scope;
-    struct {
-        DibInfoHeader h;
-        DibRgbQuad table[2];
-        uint8_t bits[4];
-    } rle{};
-    rle.h = DibInfoHeader{40, 2, 1, 1, 8, kDibRle8, 4, 0, 0, 2, 0};
-    const DibHandle compressed = Dibcore_CreateDIB(&rle, rle.bits);
+    const DibHandle compressed = MakeRle8Picture();
     const DibHandle wide = MakeRandom(KindNamed("32bit-101010"), 3, 3, 1);
     const DibHandle plain = MakeRandom(KindNamed("24bit"), 3, 3, 1);
     const SelRect outside{5, 5, 9, 9}, empty{1, 1, 1, 3};
@@ -274,16 +268,7 @@ TEST(ToneAutoLevel, NothingToDo) {
     const SelRect empty{3, 2, 3, 5};
     EXPECT_EQ(Tone_AutoLevel(pal, &empty, 1), 0);
     EXPECT_EQ(Tone_AutoLevel(0, nullptr, 1), 0);
-    struct {
-        DibInfoHeader h;
-        DibRgbQuad table[2];
-        uint8_t bits[4];
-    } rle{};
-    rle.h = DibInfoHeader{40, 2, 1, 1, 8, kDibRle8, 4, 0, 0, 2, 0};
-    rle.table[1] = DibRgbQuad{9, 9, 9, 0};
-    const uint8_t stream[4] = {1, 1, 1, 0};
-    std::memcpy(rle.bits, stream, 4);
-    EXPECT_EQ(Tone_AutoLevel(Dibcore_CreateDIB(&rle, rle.bits), nullptr, 1), 0);
+    EXPECT_EQ(Tone_AutoLevel(MakeRle8Picture({9, 9, 9, 0}, {1, 1, 1, 0}), nullptr, 1), 0);
 }
 
 TEST(ToneAutoLevel, APartOfAPalettePicture) {

@@ -413,16 +413,8 @@ TEST(ToneApplyToPicture, RefusesWhatItCannotReadOrWrite) {
     EXPECT_EQ(ToneTable_ApplyToPicture(shorter, nullptr), 0);
 
     // RLE pixels are never read for a palette picture: its table changes.
-    struct {
-        DibInfoHeader h;
-        DibRgbQuad table[2];
-        uint8_t bits[4];
-    } rle{};
-    rle.h = DibInfoHeader{40, 2, 1, 1, 8, kDibRle8, 4, 0, 0, 2, 0};
-    rle.table[1] = DibRgbQuad{10, 20, 30, 0};
     const uint8_t stream[4] = {2, 1, 0, 1};
-    std::memcpy(rle.bits, stream, 4);
-    const DibHandle r = Dibcore_CreateDIB(&rle, rle.bits);
+    const DibHandle r = MakeRle8Picture({10, 20, 30, 0}, stream);
     ASSERT_NE(r, 0);
     ASSERT_EQ(ToneTable_ApplyToPicture(r, &t), 1);
     const DibData *d = Dibcore_DataDIB(r);
