@@ -10,13 +10,13 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <random>
 #include <string>
 #include <vector>
 
 #include <magick/MagickCore.h>
 
 #include "handles.h"
+#include "photo_rgb.h"
 #include "image/qv_DibApi.h"
 #include "image/qv_Grey.h"
 #include "image/qv_Mask.h"
@@ -31,23 +31,9 @@ namespace {
 constexpr int32_t kWidth = 6000;
 constexpr int32_t kHeight = 4000;
 
-// Packed R, G, B rows from the top: smooth light, hard-edged shapes, fine
-// texture and sensor noise.
+// The photo as packed R, G, B rows from the top.
 std::vector<uint8_t> &Rgb() {
-    static std::vector<uint8_t> rgb;
-    if (!rgb.empty()) return rgb;
-    rgb.resize(size_t{kWidth} * kHeight * 3);
-    std::mt19937 rng(42);
-    for (int32_t y = 0; y < kHeight; ++y)
-        for (int32_t x = 0; x < kWidth; ++x) {
-            uint8_t *q = rgb.data() + (size_t(y) * kWidth + x) * 3;
-            const int shape = ((x / 750 + y / 500) & 1) ? 40 : 0;
-            const int texture = ((x * 13 + y * 7) % 23) - 11;
-            const int noise = static_cast<int>(rng() % 9) - 4;
-            const int v[3] = {80 + y * 120 / kHeight + shape + texture + noise, 60 + x * 150 / kWidth + shape / 2 + noise,
-                              200 - y * 100 / kHeight + texture + noise};
-            for (int c = 0; c < 3; ++c) q[c] = static_cast<uint8_t>(v[c] < 0 ? 0 : v[c] > 255 ? 255 : v[c]);
-        }
+    static std::vector<uint8_t> rgb = MakePhotoRgb(kWidth, kHeight);
     return rgb;
 }
 

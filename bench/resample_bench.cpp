@@ -14,6 +14,8 @@
 #include <vector>
 
 #include <vips/vips.h>
+
+#include "vips_bench_support.h"
 #include <magick/MagickCore.h>
 
 #include "image/resample/qv_Resample.h"
@@ -151,24 +153,10 @@ void Ours(benchmark::State &state, const BenchPicture *p, Target t, int32_t code
 void Vips(benchmark::State &state, const BenchPicture *p, Target t, VipsKernel kernel, bool shrink) {
     const double hs = t.width ? static_cast<double>(t.width) / p->width : 2.0;
     const double vs = t.height ? static_cast<double>(t.height) / p->height : 2.0;
-    for (auto _ : state) {
-        VipsImage *in =
-            vips_image_new_from_memory(p->rgb.data(), p->rgb.size(), p->width, p->height, 3, VIPS_FORMAT_UCHAR);
-        VipsImage *out = nullptr;
-        const int rc = shrink && hs < 1.0 ? vips_shrink(in, &out, 1.0 / hs, 1.0 / vs, nullptr)
-                                          : vips_resize(in, &out, hs, "vscale", vs, "kernel", kernel, nullptr);
-        if (rc != 0) {
-            state.SkipWithError(vips_error_buffer());
-            g_object_unref(in);
-            break;
-        }
-        size_t size = 0;
-        void *mem = vips_image_write_to_memory(out, &size);
-        benchmark::DoNotOptimize(mem);
-        g_free(mem);
-        g_object_unref(out);
-        g_object_unref(in);
-    }
+    VipsRounds(state, p->rgb, p->width, p->height, [&](VipsImage *in, VipsImage **out) {
+        return shrink && hs < 1.0 ? vips_shrink(in, out, 1.0 / hs, 1.0 / vs, nullptr)
+                                  : vips_resize(in, out, hs, "vscale", vs, "kernel", kernel, nullptr);
+    });
 }
 
 void Magick(benchmark::State &state, const BenchPicture *p, Target t, FilterTypes filter) {
