@@ -131,61 +131,32 @@ void LevelsRow(const LevelsChannel &c, uint8_t row[256]) {
 
 // ---- Applying a table. ----
 
-// Rows of a picture spread over g_editTasks in bands: large pictures only,
-// at least 32 rows a band, since waking a thread costs more than a small
-// picture's lookups.
+// Large pictures only are spread over the edit threads: waking a thread
+// costs more than a small picture's lookups.
 constexpr int64_t kBandMinPixels = int64_t{1} << 18;
-constexpr uint32_t kMostBands = 16;
 
-uint32_t RowBands(int32_t rows, int64_t pixels) {
-    const TaskRunner *tasks = g_editTasks;
-    if (tasks == nullptr || tasks->run == nullptr || tasks->threads < 2 || pixels < kBandMinPixels) return 1;
-    uint32_t bands = tasks->threads < kMostBands ? tasks->threads : kMostBands;
-    const uint32_t byRows = uint32_t(rows) / 32;
-    if (byRows < bands) bands = byRows;
-    return bands < 1 ? 1 : bands;
-}
-
-// Runs work(firstRow, endRow) over rows 0..rows-1, in bands when it pays.
 template <class Work>
 void RunRows(int32_t rows, int64_t pixels, const Work &work) {
-    struct Job {
-        const Work *work;
-        int32_t rows;
-        uint32_t bands;
-    } job{&work, rows, RowBands(rows, pixels)};
-    Tasks_Run(g_editTasks, job.bands,
-              [](void *context, size_t band) {
-                  const Job &j = *static_cast<const Job *>(context);
-                  const int32_t from = int32_t(int64_t{j.rows} * int64_t(band) / j.bands);
-                  const int32_t to = int32_t(int64_t{j.rows} * int64_t(band + 1) / j.bands);
-                  (*j.work)(from, to);
-              },
-              &job);
+    EditTasks_RunRows(0, rows, pixels, kBandMinPixels, work);
 }
 
-// 24-bit row: four pixels (three words) a step, so every byte is loaded and
-// stored once without the table reads waiting on earlier stores.
+// 24-bit row: the bytes of four pixels are looked up first and stored
+// after, since a byte store may alias the table and would hold back the
+// next lookup. Byte loads beat unpacking whole words with shifts and masks.
 void Row24(const ToneTable &t, uint8_t *p, int32_t width) {
     const uint8_t *b = t.row[0], *g = t.row[1], *r = t.row[2];
     int32_t x = 0;
     for (; x + 4 <= width; x += 4, p += 12) {
-        uint32_t w[3];
-        std::memcpy(w, p, 12);
-        // Bytes: B G R B | G R B G | R B G R.
-        const uint32_t o0 = uint32_t(b[w[0] & 255]) | uint32_t(g[(w[0] >> 8) & 255]) << 8 |
-                            uint32_t(r[(w[0] >> 16) & 255]) << 16 | uint32_t(b[w[0] >> 24]) << 24;
-        const uint32_t o1 = uint32_t(g[w[1] & 255]) | uint32_t(r[(w[1] >> 8) & 255]) << 8 |
-                            uint32_t(b[(w[1] >> 16) & 255]) << 16 | uint32_t(g[w[1] >> 24]) << 24;
-        const uint32_t o2 = uint32_t(r[w[2] & 255]) | uint32_t(b[(w[2] >> 8) & 255]) << 8 |
-                            uint32_t(g[(w[2] >> 16) & 255]) << 16 | uint32_t(r[w[2] >> 24]) << 24;
-        const uint32_t out[3] = {o0, o1, o2};
-        std::memcpy(p, out, 12);
+        const uint8_t o0 = b[p[0]], o1 = g[p[1]], o2 = r[p[2]], o3 = b[p[3]], o4 = g[p[4]], o5 = r[p[5]];
+        const uint8_t o6 = b[p[6]], o7 = g[p[7]], o8 = r[p[8]], o9 = b[p[9]], o10 = g[p[10]], o11 = r[p[11]];
+        p[0] = o0, p[1] = o1, p[2] = o2, p[3] = o3, p[4] = o4, p[5] = o5;
+        p[6] = o6, p[7] = o7, p[8] = o8, p[9] = o9, p[10] = o10, p[11] = o11;
     }
     for (; x < width; ++x, p += 3) {
-        p[0] = b[p[0]];
-        p[1] = g[p[1]];
-        p[2] = r[p[2]];
+        const uint8_t ob = b[p[0]], og = g[p[1]], orr = r[p[2]];
+        p[0] = ob;
+        p[1] = og;
+        p[2] = orr;
     }
 }
 

@@ -1,16 +1,18 @@
 // Hue, saturation and lightness: the fixed-point conversions and tables
 // against a double-precision model of the same colour space, and the whole
 // adjustment at every depth, on the whole picture and on a part, with library
-// failures injected.
+// failures injected, and on several threads against one.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <iterator>
 #include <vector>
 
 #include "colour_fixture.h"
+#include "edit_tasks_scope.h"
 #include "image/qv_Hsl.h"
 
 using namespace colourfix;
@@ -116,6 +118,34 @@ TEST(HslConvert, RoundTripKeepsEveryColourWithinOne) {
                 ASSERT_LE(std::abs(out[0] - r), 1);
                 ASSERT_LE(std::abs(out[1] - g), 1);
                 ASSERT_LE(std::abs(out[2] - b), 1) << r << "," << g << "," << b;
+            }
+}
+
+// The conversion with plain integer division, step by step as the formula
+// reads; the fast one replaces the divisions by varying values.
+void DividingFromRgb(int32_t r, int32_t g, int32_t b, int32_t out[3]) {
+    const int32_t mx = std::max({r, g, b}), mn = std::min({r, g, b});
+    const int32_t base = r >= g && r >= b ? 0 : (g < b ? 24000 : 12000);
+    const int32_t diff = base == 0 ? g - b : (base == 24000 ? r - g : b - r);
+    out[2] = (mx + mn) * kHslOne / 510;
+    out[0] = out[1] = 0;
+    if (mx == mn) return;
+    out[1] = ((mx - mn) << 14) / (mx + mn <= 255 ? mx + mn : 510 - (mx + mn));
+    out[0] = base + diff * 6000 / (mx - mn);
+    if (out[0] < 0) out[0] += kHslHueTurn;
+}
+
+TEST(HslConvert, FromRgbEqualsPlainDivisionForEveryColour) {
+    for (int32_t r = 0; r < 256; ++r)
+        for (int32_t g = 0; g < 256; ++g)
+            for (int32_t b = 0; b < 256; ++b) {
+                int32_t want[3], h, s, l;
+                DividingFromRgb(r, g, b, want);
+                Hsl_FromRgb(g, r, b, &h, &s, &l);
+                if (h != want[0] || s != want[1] || l != want[2]) {
+                    FAIL() << r << "," << g << "," << b << ": " << h << " " << s << " " << l << " want " << want[0]
+                           << " " << want[1] << " " << want[2];
+                }
             }
 }
 
@@ -396,6 +426,58 @@ TEST(HslApply, InjectedFailuresLeaveThePicture) {
             ForEachInjectedFailure([&] { return MakeRandom(KindNamed(name), 6, 5, 9); },
                                    [&](DibHandle p, DibHandle *) { return Hsl_Apply(Params(c, p, &part)); });
         }
+}
+
+// ---- Bands on threads. ----
+
+std::atomic<int> g_runs{0};
+void CountedRun(size_t count, void (*task)(void *, size_t), void *context) {
+    ++g_runs;
+    RunOnStdThreads(count, task, context);
+}
+
+TEST(HslBands, ThreadsGiveTheSameBytesAsOne) {
+    // One request for each way through the pixels.
+    const HslParams requests[] = {
+        {0, nullptr, 300, 200, 100, kHslGreyLightness, 0},  // convert, stretch S, lighten
+        {0, nullptr, 1234, -600, -50, kHslGreyLightness, 0},  // convert, scale S
+        {0, nullptr, 450, -300, 100, kHslGreyAverage, 0},     // convert, then pull to grey
+        {0, nullptr, 0, -700, 0, 2, 0},                       // pull to luma only
+        {0, nullptr, 0, 0, -400, kHslGreyLightness, 0},      // lightness only
+        {0, nullptr, 2000, 600, 0, kHslGreyAverage, 1},       // colourise
+    };
+    // Large enough to be banded; odd sizes so bands split unevenly, and a
+    // part whose rows and columns start inside the picture.
+    const SelRect part{5, 3, 290, 250};
+    for (const char *kind : {"24bit", "32bit"})
+        for (int32_t height : {257, -259})
+            for (const HslParams &request : requests)
+                for (const SelRect *rect : {static_cast<const SelRect *>(nullptr), &part}) {
+                    SCOPED_TRACE(Name(KindNamed(kind), height) + " hue " + std::to_string(request.hue) +
+                                 " saturation " + std::to_string(request.saturation) + (rect ? " part" : ""));
+                    fake::Scope scope;
+                    HslParams params = request;
+                    params.rect = rect;
+                    params.picture = MakeRandom(KindNamed(kind), 301, height, 6);
+                    ASSERT_EQ(Hsl_Apply(params), 1);
+                    const std::vector<uint8_t> one = Bytes(params.picture);
+                    for (unsigned threads : {2u, 3u, 7u}) {
+                        params.picture = MakeRandom(KindNamed(kind), 301, height, 6);
+                        {
+                            EditTasksScope tasks(threads, CountedRun);
+                            g_runs = 0;
+                            ASSERT_EQ(Hsl_Apply(params), 1);
+                            EXPECT_EQ(g_runs, 1);  // it really ran in bands
+                        }
+                        EXPECT_EQ(Bytes(params.picture), one) << threads << " threads";
+                    }
+                }
+    // Small rectangles stay on the calling thread.
+    fake::Scope scope;
+    EditTasksScope tasks(4, CountedRun);
+    g_runs = 0;
+    ASSERT_EQ(Hsl_Apply(HslParams{MakeRandom(KindNamed("24bit"), 64, 64, 1), nullptr, 300, 200, 0, 0, 0}), 1);
+    EXPECT_EQ(g_runs, 0);
 }
 
 }  // namespace
