@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "dlg/qv_DlgNumber.h"
 #include "util/qv_Units.h"
 
 namespace {
@@ -374,22 +375,11 @@ void ResizeForm_Result(const ResizeForm *form, ResizeRequest *out) {
 
 template <class Ch>
 int64_t ResizeDlg_ReadField(const Ch *text, int32_t digits) {
-    if (text == nullptr) return 0;
-    digits = std::clamp(digits, 0, 6);
-    // Far above every field's maximum.
-    constexpr int64_t kCeiling = 1000000000000000;
-    const Ch *p = text;
-    while (*p == Ch(' ') || *p == Ch('\t')) ++p;
-    bool negative = false;
-    if (*p == Ch('-') || *p == Ch('+')) negative = *p++ == Ch('-');
     int64_t v = 0;
-    auto push = [&](Ch c) { v = v >= kCeiling / 10 ? kCeiling : v * 10 + (c - Ch('0')); };
-    for (; *p >= Ch('0') && *p <= Ch('9'); ++p) push(*p);
-    int32_t read = 0;
-    if (*p == Ch('.'))
-        for (++p; read < digits && *p >= Ch('0') && *p <= Ch('9'); ++p, ++read) push(*p);
-    for (; read < digits; ++read) push(Ch('0'));
-    return negative ? -v : v;
+    // A saturated number stays far above every field's maximum; anything
+    // that is no number reads 0, which no size allows.
+    const int status = DlgNumber_Parse(text, std::clamp(digits, 0, 6), &v);
+    return status == kDlgNumberOk || status == kDlgNumberOverflow ? v : 0;
 }
 
 template int64_t ResizeDlg_ReadField<char>(const char *, int32_t);

@@ -100,9 +100,10 @@ struct ResizeRequest {
 void ResizeForm_Result(const ResizeForm *form, ResizeRequest *out);
 
 // Reads a field's text as a number with `digits` decimals (0..6): optional
-// blanks and sign, digits, and after a '.' at most `digits` more. Nothing
-// numeric reads 0. A number too long for any field does not wrap: it
-// saturates far above every maximum.
+// blanks and sign, digits, and after a '.' the decimals (more are cut off).
+// A text that is no plain number ("1,000" included) reads 0, which no size
+// allows. A number too long for any field does not wrap: it saturates far
+// above every maximum.
 template <class Ch>
 int64_t ResizeDlg_ReadField(const Ch *text, int32_t digits);
 

@@ -5,6 +5,7 @@
 
 #include <climits>
 
+#include "dlg/qv_DlgNumber.h"
 #include "dlg/qv_ResizeCore.h"
 
 namespace {
@@ -414,9 +415,10 @@ TEST(ResizeForm, ReadsFieldTexts) {
     } cases[] = {
         {"12.34", 2, 1234}, {"12.5", 2, 1250}, {"12", 2, 1200},   {" -3", 0, -3},  {"+7", 0, 7},
         {"1.239", 2, 123},  {".5", 2, 50},     {"abc", 2, 0},     {"", 0, 0},      {"-0.25", 2, -25},
-        {"400px", 0, 400},
+        // Not a plain number: 0, which no size allows, never a smaller number.
+        {"400px", 0, 0}, {"1,000", 0, 0},
         // Too long for any field: far above every maximum, never wrapped.
-        {"99999999999999999999", 0, 1000000000000000}, {"99999999999999999.99", 2, 1000000000000000},
+        {"99999999999999999999", 0, kDlgNumberLimit}, {"99999999999999999.99", 2, kDlgNumberLimit * 100},
     };
     for (const auto &c : cases) EXPECT_EQ(ResizeDlg_ReadField(c.text, c.digits), c.want) << c.text;
     EXPECT_EQ(ResizeDlg_ReadField(L"2.54", 2), 254);
