@@ -9,6 +9,7 @@
 #include "other/qv_CfgLock.h"
 #include "other/qv_CfgValue.h"
 #include "other/qv_CmdLine.h"
+#include "other/qv_DlgValues.h"
 #include "other/qv_Mem.h"
 #include "other/qv_Mru.h"
 #include "other/qv_Res.h"
@@ -590,13 +591,22 @@ const SaveCfgKey kSaveCfgKeys[] = {
     {"PngCmpLv", SaveOpt::PngCmpLv}, {"PngFilt", SaveOpt::PngFilt},     {"PngTrans", SaveOpt::PngTrans},
 };
 
-// The dialogs that own the options of [Dlg] read them through their own
-// setters once they exist; until then the section is only marked read and
-// stays in the file as it is.
+// The options and positions the dialogs remember, each key through its
+// table's rule. The section counts as read only once it was: a read that
+// could not take the lock must not let the next save put the built-in
+// values over the user's.
 int Cfg_LoadDlg() {
     if (s_cfg.dlgRead) return 1;
-    s_cfg.dlgRead = true;
-    return Locked(false, [] { return true; });
+    return Locked(false, [] {
+        for (size_t i = 0; i < DlgValues_KeyCount(); ++i) {
+            TCHAR value[kValueChars];
+            const bool present = ReadText(Names(CfgSection::Dlg, DlgValues_KeyName(i)), value, kValueChars);
+            const CfgKeyResult result = DlgValues_ApplyText(&g_dlgValues, i, present ? value : nullptr);
+            if (result == kCfgKeyNotNumber || result == kCfgKeyIncomplete) RejectKey();
+        }
+        s_cfg.dlgRead = true;
+        return true;
+    });
 }
 // The save dialog's options: the panels' values and what the dialog
 // remembers, each through its table row's rule.
@@ -666,7 +676,19 @@ int Cfg_LoadCpMv() {
         return true;
     });
 }
-int Cfg_SaveDlg() { return s_cfg.dlgRead ? Locked(true, [] { return SaveStoreKeys(CfgSection::Dlg); }) : 1; }
+// A position not known and an empty keyword remove their keys.
+int Cfg_SaveDlg() {
+    if (!s_cfg.dlgRead) return 1;
+    return Locked(true, [] {
+        bool ok = true;
+        for (size_t i = 0; i < DlgValues_KeyCount(); ++i) {
+            TCHAR text[64];
+            const size_t n = DlgValues_FormatText(&g_dlgValues, i, text, 64);
+            ok = WriteText(Names(CfgSection::Dlg, DlgValues_KeyName(i)), n > 0 ? text : nullptr) && ok;
+        }
+        return ok;
+    });
+}
 int Cfg_SaveSave() {
     if (!s_cfg.saveRead) return 1;
     return Locked(true, [] {
