@@ -115,3 +115,7 @@
 #define IDR_KEYNAMES_A 81
 #define IDR_KEYMAP_W 82
 #define IDR_KEYMAP_A 83
+// The rotate dialog (res/edit_dlg.rc).
+#define IDC_ROTATE_ANGLE 2031
+#define IDC_ROTATE_SWATCH 2051
+#define IDC_ROTATE_CHOOSE 2061

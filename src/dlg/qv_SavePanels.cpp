@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "dlg/qv_DlgFrame.h"
 #include "image/qv_SaveWriters.h"
 #include "other/qv_Dlg.h"
 #include "other/qv_Globals.h"
@@ -100,16 +101,6 @@ INT_PTR CALLBACK PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lPara
     }
 }
 
-bool EnsureUpDownClass() {
-    static bool s_done = false;
-    if (s_done) return true;
-    INITCOMMONCONTROLSEX init{};
-    init.dwSize = sizeof init;
-    init.dwICC = ICC_UPDOWN_CLASS;
-    s_done = InitCommonControlsEx(&init) != FALSE;
-    return s_done;
-}
-
 }  // namespace
 
 const SaveWriterSlot *SaveWriter_Slot(int format) {
@@ -117,7 +108,7 @@ const SaveWriterSlot *SaveWriter_Slot(int format) {
 }
 
 HWND SavePanel_Create(const SavePanelSpec &spec, HWND parent) {
-    if (spec.needsUpDown) EnsureUpDownClass();
+    if (spec.needsUpDown) DlgFrame_EnsureUpDownClass();
     HINSTANCE module = g_process.instance ? g_process.instance : GetModuleHandle(nullptr);
     HWND panel = CreateDialogParam(module, spec.templateName, parent, PanelProc, reinterpret_cast<LPARAM>(&spec));
     if (panel == nullptr) Msg_ReportError(spec.sourceFile, parent, nullptr, spec.createError, 0);

@@ -30,6 +30,7 @@ enum EditCommandId : UINT {
     kCmdTurnRight = 40602,
     kCmdFlipTopBottom = 40603,
     kCmdFlipLeftRight = 40604,
+    kCmdRotateDialog = 40605,
     kCmdMaskGlassVertical = 40641,
     kCmdMaskGlassHorizontal = 40642,
     kCmdMaskNegative = 40643,

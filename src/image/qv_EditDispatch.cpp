@@ -1,6 +1,7 @@
 // The edit command blocks of the menu dispatcher, and the messages for the
 // results the commands hand back (the commands themselves show none).
 #include "../../res/resource.h"
+#include "dlg/qv_RotateDlg.h"
 #include "dlg/qv_UnShMaskCore.h"
 #include "dlg/qv_UnShMaskDlg.h"
 #include "image/qv_EditCommands.h"
@@ -70,7 +71,11 @@ int EditCommands_OnImage(HWND, UINT id) {
     }
 }
 
-int EditCommands_OnRotateFlip(HWND, UINT id) {
+int EditCommands_OnRotateFlip(HWND frame, UINT id) {
+    if (id == kCmdRotateDialog) {
+        RotateDlg_Show(frame);
+        return 0;
+    }
     if (id < kCmdTurnLeft || id > kCmdFlipLeftRight) return 1;
     static const int32_t kTypes[4] = {kTurnLeft, kTurnRight, kFlipTopBottom, kFlipLeftRight};
     Edit_RotateFlip(1, 1, nullptr, kTypes[id - kCmdTurnLeft]);

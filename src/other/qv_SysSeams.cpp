@@ -8,10 +8,11 @@ namespace {
 int WINAPI RealMessageBox(HWND owner, LPCTSTR text, LPCTSTR caption, UINT type) {
     return MessageBox(owner, text, caption, type);
 }
+
+const SysSeams kRealCalls = {RealMessageBox,           ::timeGetTime, ::VirtualAlloc, ::GlobalAlloc,
+                             Shell_ReadShortcutTarget, ::ChooseColor};
 }  // namespace
 
-SysSeams g_sys = {RealMessageBox, ::timeGetTime, ::VirtualAlloc, ::GlobalAlloc, Shell_ReadShortcutTarget};
+SysSeams g_sys = kRealCalls;
 
-void SysSeams_Reset() {
-    g_sys = SysSeams{RealMessageBox, ::timeGetTime, ::VirtualAlloc, ::GlobalAlloc, Shell_ReadShortcutTarget};
-}
+void SysSeams_Reset() { g_sys = kRealCalls; }

@@ -4,12 +4,15 @@
 
 #include <windows.h>
 
+#include <commdlg.h>
+
 struct SysSeams {
     int(WINAPI *messageBox)(HWND owner, LPCTSTR text, LPCTSTR caption, UINT type);
     DWORD(WINAPI *timeGetTime)();
     LPVOID(WINAPI *virtualAlloc)(LPVOID address, SIZE_T size, DWORD type, DWORD protect);
     HGLOBAL(WINAPI *globalAlloc)(UINT flags, SIZE_T bytes);
     int (*readShortcutTarget)(const TCHAR *shortcut, TCHAR *out, int capacity);  // Shell_ReadShortcutTarget
+    BOOL(WINAPI *chooseColor)(LPCHOOSECOLOR choice);  // the system colour dialog
 };
 
 extern SysSeams g_sys;

@@ -229,7 +229,7 @@ int Color_Choose(COLORREF *colour, HWND owner) {
     cc.rgbResult = *colour;
     cc.lpCustColors = s_customColors;
     cc.Flags = CC_RGBINIT;
-    if (!ChooseColor(&cc)) return 0;
+    if (!g_sys.chooseColor(&cc)) return 0;
     *colour = cc.rgbResult;
     return 1;
 }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "../../res/resource.h"
 #include "dlg/qv_UnShMaskCore.h"
 #include "image/qv_CellMask.h"
 #include "image/qv_DibApi.h"
@@ -28,8 +29,11 @@
 #include "other/qv_Globals.h"
 #include "other/qv_Menu.h"
 #include "other/qv_MenuStateCore.h"
+#include "other/qv_DlgValues.h"
 #include "other/qv_Settings.h"
+#include "other/qv_SysSeams.h"
 #include "support/capture_boxes.h"
+#include "support/dialog_driver.h"
 #include "support/real_dibcore.h"
 #include "support/real_frame.h"
 #include "support/user_folder.h"
@@ -579,6 +583,131 @@ TEST_F(EditCommands, FailuresLeaveThePictureAndTheRecord) {
     EXPECT_TRUE(HeldBytes() == negative);
     EXPECT_EQ(g_undo.kind, 0);
     EXPECT_FALSE(UndoEnabledInMenu());
+}
+
+// ---- The rotate dialog (40605). ----
+
+// The bytes of a copy of `picture` turned as the dialog should turn it.
+std::string TurnedCopy(DibHandle picture, int32_t degrees, int32_t thousandths, COLORREF background) {
+    DibHolder copy;
+    if (!DibHolder_AttachNew(copy, Dib_To24Bit(1, picture))) return {};
+    const int ok = thousandths != 0 ? DibHolder_TurnEx(copy, thousandths, background) : DibHolder_Turn(copy, degrees);
+    if (!ok) return {};
+    std::string out(reinterpret_cast<const char *>(copy.data->header), copy.data->headerSize);
+    if (out.size() >= 24) out.replace(20, 4, 4, '\0');
+    out.append(reinterpret_cast<const char *>(copy.data->bits), copy.data->bitsSize);
+    return out;
+}
+
+// The colour chooser answers with this colour, as a user picking it would.
+COLORREF s_chosen = 0;
+BOOL WINAPI ChooseFixedColour(LPCHOOSECOLOR choice) {
+    choice->rgbResult = s_chosen;
+    return TRUE;
+}
+
+// The dialog run by the command, its angle field typed and OK or Cancel
+// pressed; a text the dialog refuses leaves it open, and it is cancelled.
+struct RotateRun {
+    const TCHAR *angle;
+    bool chooseColour;
+    bool ok;
+    bool stayedOpen = false;
+    bool secondRefused = false;
+};
+RotateRun *s_rotate = nullptr;
+
+class RotateDialog : public EditCommands {
+protected:
+    void Run(RotateRun &run) {
+        s_rotate = &run;
+        DialogDriver driver({[this](HWND dialog) {
+            RotateRun &r = *s_rotate;
+            // A second operation dialog cannot open over this one.
+            SendMessage(frame_, WM_COMMAND, kCmdRotateDialog, 0);
+            r.secondRefused = DialogDriver_FindOpen() == dialog;
+            if (r.chooseColour) DialogDriver_Click(dialog, IDC_ROTATE_CHOOSE);
+            DialogDriver_SetItemText(dialog, IDC_ROTATE_ANGLE, r.angle);
+            DialogDriver_Click(dialog, r.ok ? IDOK : IDCANCEL);
+            r.stayedOpen = IsWindowVisible(dialog) != FALSE;
+            if (r.stayedOpen) DialogDriver_Click(dialog, IDCANCEL);
+            return true;
+        }});
+        Command(kCmdRotateDialog);
+        EXPECT_TRUE(driver.finished());
+        EXPECT_EQ(driver.dialogsSeen(), 1u);
+        EXPECT_TRUE(run.secondRefused);
+    }
+};
+
+TEST_F(RotateDialog, TurnsAsTheAngleSaysAndUndoesExactly) {
+    DibHolder picture;
+    ASSERT_TRUE(MakePicture(picture, 24, 14, 3));
+    ASSERT_EQ(ImgData_SetNewImage(picture, TEXT("fixture")), 1);
+    RealFrame_Drain();
+    const std::string original = HeldBytes();
+    s_chosen = RGB(200, 30, 60);
+    const SysSeams savedSeams = g_sys;
+    g_sys.chooseColor = ChooseFixedColour;
+    struct Case {
+        const TCHAR *angle;
+        bool chooseColour;
+        int32_t degrees, thousandths;  // the turn expected
+        int32_t stored;                // the remembered angle
+    } cases[] = {
+        {TEXT("450"), false, 90, 0, 90000},     // a whole turn and a quarter
+        {TEXT("-90"), false, 270, 0, -90000},   // the same turn as 270
+        {TEXT("180"), false, 180, 0, 180000},
+        {TEXT("12.5"), true, 0, 12500, 12500},  // a free turn on the chosen colour
+        {TEXT("-0.001"), false, 0, 359999, -1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.angle);
+        const std::string want = TurnedCopy(g_imgData.image.handle, c.degrees, c.thousandths, c.chooseColour ? s_chosen : 0);
+        ASSERT_FALSE(want.empty());
+        g_dlgValues.rotateColour = 0;
+        RotateRun run{c.angle, c.chooseColour, true};
+        Run(run);
+        EXPECT_FALSE(run.stayedOpen);
+        EXPECT_TRUE(HeldBytes() == want);
+        EXPECT_EQ(g_dlgValues.rotateAngle, c.stored);
+        EXPECT_EQ(g_dlgValues.rotateColour, c.chooseColour ? s_chosen : 0u);
+        EXPECT_EQ(g_undo.kind, kUndoRotate);
+        Command(kCmdUndo);
+        EXPECT_TRUE(HeldBytes() == original);
+    }
+    g_sys = savedSeams;
+    EXPECT_TRUE(boxes_->boxes().empty());
+}
+
+TEST_F(RotateDialog, WholeTurnsCancelAndBadTextChangeNothing) {
+    const std::string original = HeldBytes();
+    const struct {
+        const TCHAR *angle;
+        bool ok;
+        bool stays;
+    } cases[] = {
+        {TEXT("-360"), true, false},  // a whole turn: nothing done, no undo
+        {TEXT("360"), true, false},
+        {TEXT("0"), true, false},
+        {TEXT("90"), false, false},    // Cancel
+        {TEXT("1,000"), true, true},   // not a number: the dialog stays
+        {TEXT("abc"), true, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.angle);
+        RotateRun run{c.angle, false, c.ok};
+        Run(run);
+        EXPECT_EQ(run.stayedOpen, c.stays);
+        EXPECT_TRUE(HeldBytes() == original);
+        EXPECT_EQ(g_undo.kind, 0);
+    }
+    // Without a picture the command opens nothing.
+    ImgData_Reset();
+    RealFrame_Drain();
+    Command(kCmdRotateDialog);
+    EXPECT_EQ(DialogDriver_FindOpen(), nullptr);
+    EXPECT_TRUE(boxes_->boxes().empty());
 }
 
 }  // namespace

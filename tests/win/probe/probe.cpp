@@ -20,6 +20,13 @@
 //                           bar, the status bar and the view ("-" for a
 //                           hidden bar), then the tool bar's button width
 //                           and height
+//   dialog TIMEOUT_MS [TEXT] waits for a visible dialog (not an error box)
+//                           whose caption contains TEXT: prints its caption
+//   dlgget ID               prints the text of item ID of that dialog
+//   dlgset ID TEXT          sets it, as typing would (the dialog is told)
+//   dlgclick ID             presses button ID (IDOK 1, IDCANCEL 2 too)
+//   dlgselect ID INDEX      selects entry INDEX of combo box ID, and tells
+//                           the dialog as a user's choice would
 // With QV_PROBE_IN set to a folder, only windows of programs started from
 // that folder count (other tests may run programs at the same time).
 #include <windows.h>
@@ -71,6 +78,59 @@ BOOL CALLBACK CollectBoxes(HWND w, LPARAM) {
         FromWantedFolder(w))
         s_found.push_back(w);
     return TRUE;
+}
+
+void PrintUtf8(const std::wstring &text);
+
+std::wstring s_dialogText;
+
+BOOL CALLBACK CollectDialogs(HWND w, LPARAM) {
+    wchar_t name[16], caption[256];
+    if (!IsWindowVisible(w) || GetClassNameW(w, name, 16) == 0 || wcscmp(name, L"#32770") != 0) return TRUE;
+    if (GetWindowTextW(w, caption, 256) == 0) caption[0] = 0;
+    if (wcscmp(caption, kErrorCaption) != 0 && wcsstr(caption, s_dialogText.c_str()) != nullptr && FromWantedFolder(w))
+        s_found.push_back(w);
+    return TRUE;
+}
+
+// The open dialog whose caption contains `text` (any with an empty text).
+HWND OpenDialog(const std::wstring &text) {
+    s_found.clear();
+    s_dialogText = text;
+    EnumWindows(CollectDialogs, 0);
+    return s_found.empty() ? nullptr : s_found[0];
+}
+
+// The dialog commands: item texts are marshalled between processes by the
+// system; notifications are sent as the controls would send them.
+int DialogCommand(const std::wstring &command, int argc, wchar_t **argv) {
+    HWND dialog = OpenDialog(L"");
+    if (dialog == nullptr || argc < 3) return 1;
+    const int id = _wtoi(argv[2]);
+    HWND item = GetDlgItem(dialog, id);
+    if (command == L"dlgget") {
+        wchar_t text[1024] = {};
+        if (item == nullptr) return 1;
+        // GetWindowText of another process's control gives its caption, not
+        // what an edit holds now; the message is marshalled.
+        SendMessageW(item, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+        PrintUtf8(text);
+        return 0;
+    }
+    if (command == L"dlgset") {
+        if (item == nullptr || argc < 4) return 1;
+        return SendMessageW(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[3])) ? 0 : 1;
+    }
+    if (command == L"dlgclick") {
+        if (item == nullptr) return PostMessageW(dialog, WM_COMMAND, WPARAM(id), 0) ? 0 : 1;
+        return PostMessageW(item, BM_CLICK, 0, 0) ? 0 : 1;
+    }
+    if (command == L"dlgselect") {
+        if (item == nullptr || argc < 4) return 1;
+        if (SendMessageW(item, CB_SETCURSEL, WPARAM(_wtoi(argv[3])), 0) == CB_ERR) return 1;
+        return PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), LPARAM(item)) ? 0 : 1;
+    }
+    return 2;
 }
 
 std::vector<HWND> Frames() {
@@ -246,6 +306,18 @@ int wmain(int argc, wchar_t **argv) {
         std::printf(" %d %d\n", int(LOWORD(button)), int(HIWORD(button)));
         return 0;
     }
+    if (command == L"dialog") {
+        const std::wstring text = argc > 3 ? argv[3] : L"";
+        static std::wstring wanted;
+        wanted = text;
+        const bool ok = WaitFor([] { return OpenDialog(wanted) != nullptr; }, timeout);
+        wchar_t caption[256] = {};
+        if (ok) GetWindowTextW(OpenDialog(text), caption, 256);
+        PrintUtf8(ok ? caption : L"no dialog");
+        return ok ? 0 : 1;
+    }
+    if (command == L"dlgget" || command == L"dlgset" || command == L"dlgclick" || command == L"dlgselect")
+        return DialogCommand(command, argc, argv);
     if (command == L"boxes") {
         WaitFor([] { return !Boxes().empty(); }, timeout);
         Sleep(300);  // a second box would show by now

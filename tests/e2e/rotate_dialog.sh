@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# The rotate dialog in the real programs: opened by its command, its angle
+# typed and OK pressed, the turned picture saved (S) and held against
+# ImageMagick's lossless quarter turn; Cancel changes nothing; the angle is
+# remembered in the settings and shown again after a restart. A screenshot
+# of the dialog at 96 and 144 DPI is kept for looking at.
+set -uo pipefail
+. "$(dirname "$0")/common.bash" "$1"
+
+if ! command -v convert >/dev/null || ! command -v compare >/dev/null; then
+  echo "ImageMagick missing: skipped"
+  exit 0
+fi
+
+shots=${QV_DIALOG_SHOTS:-/tmp/qv-dialog-shots}
+mkdir -p "$shots"
+apptitle=Quivelta
+cmd_rotate=40605
+id_angle=2031
+
+desktop='HKCU\Control Panel\Desktop'
+old_dpi=$(wine reg query "$desktop" /v LogPixels 2>/dev/null | tr -d '\r' | awk '/LogPixels/ {print $3}')
+set_dpi() { wine reg add "$desktop" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1; }
+restore_dpi() {
+  if [ -n "$old_dpi" ]; then wine reg add "$desktop" /v LogPixels /t REG_DWORD /d "$((old_dpi))" /f >/dev/null 2>&1
+  else wine reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1; fi
+}
+trap 'restore_dpi; cleanup_work; if declare -F qv_wine_stop >/dev/null; then qv_wine_stop; fi' EXIT
+
+same_pixels() {  # A B WHAT
+  local diff
+  diff=$(compare -metric AE "$1" "$2" null: 2>&1)
+  if [ "$diff" = "0" ]; then pass "$3"; else fail "$3: $diff pixels differ"; fi
+}
+
+# start DIR PICTURE: prints the pid and the frame's X window.
+start() {
+  local pid xid name
+  wine "$1/$program.exe" /user=u "$(winepath -w "$2")" >/dev/null 2>&1 &
+  pid=$!
+  probe "$1" frame 30000 >/dev/null
+  probe "$1" title 20000 "$(basename "$2")" >/dev/null || fail "$program: $(basename "$2") not shown"
+  name=$(echo "$program.exe" | tr '[:upper:]' '[:lower:]')
+  xid=$(xdotool search --onlyvisible --classname "$name" 2>/dev/null | head -n1)
+  echo "$pid $xid"
+}
+
+finish() {  # DIR PID
+  probe "$1" exit 20000 >/dev/null || true
+  wait_gone "$2" 20 || stop "$2"
+}
+
+# open_dialog DIR: the dialog by its command; 0 once it shows.
+open_dialog() {
+  probe "$1" command $cmd_rotate >/dev/null
+  probe "$1" dialog 20000 "Rotate - $apptitle" >/dev/null || { fail "$program: no rotate dialog"; return 1; }
+}
+
+# save_as DIR XID NAME: S, the name typed, Enter; 0 once NAME.bmp is complete.
+save_as() {
+  local save
+  press "$2" s
+  save=$(wait_window "^Save As - $apptitle\$" 20) || { fail "$program: no save dialog"; return 1; }
+  type_into "$save" "$3"
+  xdotool key Return
+  wait_file "$pics/$3.bmp" 20 && wait_no_window "^Save As - $apptitle\$" 20 || { fail "$program: $3.bmp not saved"; return 1; }
+  sleep 0.5
+}
+
+for program in Quivelta Quivelta98; do
+  dir="$work/$program"
+  install "$dir" "$program" "$build/$program/data/dibcore.dll"
+  pics="$work/pics-$program"
+  mkdir -p "$pics"
+  convert -size 40x24 gradient:'#FF2000-#0020FF' -depth 8 -type TrueColor "$pics/wide.png"
+  convert "$pics/wide.png" -rotate 90 "$pics/right.png"
+
+  read -r pid xid < <(start "$dir" "$pics/wide.png")
+  if [ -n "$xid" ] && open_dialog "$dir"; then
+    # Cancel with an angle typed changes nothing.
+    probe "$dir" dlgset $id_angle 90 >/dev/null
+    probe "$dir" dlgclick 2 >/dev/null
+    if probe "$dir" dialog 300 "Rotate - $apptitle" >/dev/null; then fail "$program: Cancel left the dialog open"; fi
+    if open_dialog "$dir"; then
+      probe "$dir" dlgset $id_angle 450 >/dev/null
+      probe "$dir" dlgclick 1 >/dev/null
+      sleep 1
+      if save_as "$dir" "$xid" turned; then
+        same_pixels "$pics/right.png" "$pics/turned.bmp" "$program: 450 degrees turns the picture a quarter turn clockwise"
+      fi
+    fi
+  else
+    fail "$program: no frame window or no dialog"
+  fi
+  finish "$dir" "$pid"
+
+  # The angle is remembered (reduced to one turn) and shown again; the
+  # dialog's screenshots at both DPIs.
+  cfg="$dir/user/u/Quivelta.cfg"
+  if [ -s "$cfg" ] && iconv -f "$( [ "$(head -c2 "$cfg" | od -An -tx1 | tr -d ' ')" = fffe ] && echo UTF-16 || echo CP1252)" -t UTF-8 "$cfg" | tr -d '\r' | grep -qx 'RotateAng=90000'; then
+    pass "$program: the angle is written to the settings as 90000"
+  else
+    fail "$program: RotateAng=90000 not in the settings"
+  fi
+  for dpi in 96 144; do
+    set_dpi "$dpi"
+    read -r pid xid < <(start "$dir" "$pics/wide.png")
+    if open_dialog "$dir"; then
+      got=$(probe "$dir" dlgget $id_angle)
+      if [ "$got" = 90 ]; then pass "$program at $dpi DPI: the dialog shows the remembered 90"; else fail "$program at $dpi DPI: the angle field reads '$got'"; fi
+      dialog_xid=$(xdotool search --onlyvisible --name "^Rotate - $apptitle\$" 2>/dev/null | head -n1)
+      sleep 0.5
+      if [ -n "$dialog_xid" ] && import -window "$dialog_xid" "$shots/rotate-$program-$dpi.png" 2>/dev/null; then
+        echo "screenshot: $shots/rotate-$program-$dpi.png"
+      fi
+      probe "$dir" dlgclick 2 >/dev/null
+    fi
+    finish "$dir" "$pid"
+  done
+done
+
+[ "$failures" -eq 0 ]
