@@ -14,15 +14,7 @@ mkdir -p "$pics"
 convert -size 64x48 gradient:'#FF0000-#0000FF' -type TrueColor PNG24:"$pics/a.png"
 winpic=$(winepath -w "$pics/a.png")
 
-# The screen DPI of the test prefix; restored at the end, other scripts share it.
-desktop='HKCU\Control Panel\Desktop'
-old_dpi=$(wine reg query "$desktop" /v LogPixels 2>/dev/null | tr -d '\r' | awk '/LogPixels/ {print $3}')
-set_dpi() { wine reg add "$desktop" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1; }
-restore_dpi() {
-  if [ -n "$old_dpi" ]; then wine reg add "$desktop" /v LogPixels /t REG_DWORD /d "$((old_dpi))" /f >/dev/null 2>&1
-  else wine reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1; fi
-}
-trap 'restore_dpi; cleanup_work; if declare -F qv_wine_stop >/dev/null; then qv_wine_stop; fi' EXIT
+keep_dpi
 
 for program in Quivelta Quivelta98; do
   dir="$work/$program"

@@ -18,53 +18,12 @@ apptitle=Quivelta
 cmd_rotate=40605
 id_angle=2031
 
-desktop='HKCU\Control Panel\Desktop'
-old_dpi=$(wine reg query "$desktop" /v LogPixels 2>/dev/null | tr -d '\r' | awk '/LogPixels/ {print $3}')
-set_dpi() { wine reg add "$desktop" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1; }
-restore_dpi() {
-  if [ -n "$old_dpi" ]; then wine reg add "$desktop" /v LogPixels /t REG_DWORD /d "$((old_dpi))" /f >/dev/null 2>&1
-  else wine reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1; fi
-}
-trap 'restore_dpi; cleanup_work; if declare -F qv_wine_stop >/dev/null; then qv_wine_stop; fi' EXIT
-
-same_pixels() {  # A B WHAT
-  local diff
-  diff=$(compare -metric AE "$1" "$2" null: 2>&1)
-  if [ "$diff" = "0" ]; then pass "$3"; else fail "$3: $diff pixels differ"; fi
-}
-
-# start DIR PICTURE: prints the pid and the frame's X window.
-start() {
-  local pid xid name
-  wine "$1/$program.exe" /user=u "$(winepath -w "$2")" >/dev/null 2>&1 &
-  pid=$!
-  probe "$1" frame 30000 >/dev/null
-  probe "$1" title 20000 "$(basename "$2")" >/dev/null || fail "$program: $(basename "$2") not shown"
-  name=$(echo "$program.exe" | tr '[:upper:]' '[:lower:]')
-  xid=$(xdotool search --onlyvisible --classname "$name" 2>/dev/null | head -n1)
-  echo "$pid $xid"
-}
-
-finish() {  # DIR PID
-  probe "$1" exit 20000 >/dev/null || true
-  wait_gone "$2" 20 || stop "$2"
-}
+keep_dpi
 
 # open_dialog DIR: the dialog by its command; 0 once it shows.
 open_dialog() {
   probe "$1" command $cmd_rotate >/dev/null
   probe "$1" dialog 20000 "Rotate - $apptitle" >/dev/null || { fail "$program: no rotate dialog"; return 1; }
-}
-
-# save_as DIR XID NAME: S, the name typed, Enter; 0 once NAME.bmp is complete.
-save_as() {
-  local save
-  press "$2" s
-  save=$(wait_window "^Save As - $apptitle\$" 20) || { fail "$program: no save dialog"; return 1; }
-  type_into "$save" "$3"
-  xdotool key Return
-  wait_file "$pics/$3.bmp" 20 && wait_no_window "^Save As - $apptitle\$" 20 || { fail "$program: $3.bmp not saved"; return 1; }
-  sleep 0.5
 }
 
 for program in Quivelta Quivelta98; do
@@ -75,7 +34,7 @@ for program in Quivelta Quivelta98; do
   convert -size 40x24 gradient:'#FF2000-#0020FF' -depth 8 -type TrueColor "$pics/wide.png"
   convert "$pics/wide.png" -rotate 90 "$pics/right.png"
 
-  read -r pid xid < <(start "$dir" "$pics/wide.png")
+  read -r pid xid < <(start_showing "$dir" "$program" "$pics/wide.png")
   if [ -n "$xid" ] && open_dialog "$dir"; then
     # Cancel with an angle typed changes nothing.
     probe "$dir" dlgset $id_angle 90 >/dev/null
@@ -85,7 +44,7 @@ for program in Quivelta Quivelta98; do
       probe "$dir" dlgset $id_angle 450 >/dev/null
       probe "$dir" dlgclick 1 >/dev/null
       sleep 1
-      if save_as "$dir" "$xid" turned; then
+      if save_bmp "$xid" turned "$pics" "$apptitle" "$program turned"; then
         same_pixels "$pics/right.png" "$pics/turned.bmp" "$program: 450 degrees turns the picture a quarter turn clockwise"
       fi
     fi
@@ -104,7 +63,7 @@ for program in Quivelta Quivelta98; do
   fi
   for dpi in 96 144; do
     set_dpi "$dpi"
-    read -r pid xid < <(start "$dir" "$pics/wide.png")
+    read -r pid xid < <(start_showing "$dir" "$program" "$pics/wide.png")
     if open_dialog "$dir"; then
       got=$(probe "$dir" dlgget $id_angle)
       if [ "$got" = 90 ]; then pass "$program at $dpi DPI: the dialog shows the remembered 90"; else fail "$program at $dpi DPI: the angle field reads '$got'"; fi

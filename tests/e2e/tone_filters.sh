@@ -18,24 +18,6 @@ cmd_undo=40021
 cmd_auto_level=40052
 cmd_sharpen=40681
 
-# save_as DIR XID NAME FOLDER WHAT: S, the name typed, Enter; 0 once
-# FOLDER/NAME.bmp is there and complete.
-save_as() {
-  local save got
-  press "$2" s
-  save=$(wait_window "^Save As - $apptitle\$" 20) || { fail "$5: no save dialog"; return 1; }
-  type_into "$save" "$3"
-  xdotool key Return
-  wait_file "$4/$3.bmp" 20 && wait_no_window "^Save As - $apptitle\$" 20 || { fail "$5: $3.bmp not saved"; return 1; }
-  for _ in $(seq 1 50); do
-    got=$(identify -format '%wx%h' "$4/$3.bmp" 2>/dev/null)
-    [ "$got" = "64x48" ] && return 0
-    sleep 0.1
-  done
-  fail "$5: $3.bmp reads as '$got'"
-  return 1
-}
-
 # range FILE CHANNEL: "low high" of one channel, 0..255.
 range() {
   convert "$1" -channel "$2" -separate +channel -format '%[fx:round(255*minima)] %[fx:round(255*maxima)]' info: 2>/dev/null
@@ -43,34 +25,11 @@ range() {
 
 pixel() { convert "$1" -format "%[pixel:p{$2}]" info: 2>/dev/null; }
 
-same_pixels() {  # A B WHAT
-  local diff
-  diff=$(compare -metric AE "$1" "$2" null: 2>&1)
-  if [ "$diff" = "0" ]; then pass "$3"; else fail "$3: $diff pixels differ"; fi
-}
-
-# start DIR PROGRAM PICTURE: prints the pid and the frame's X window.
-start() {
-  local pid xid name
-  wine "$1/$2.exe" /user=u "$(winepath -w "$3")" >/dev/null 2>&1 &
-  pid=$!
-  probe "$1" frame 30000 >/dev/null
-  probe "$1" title 20000 "$(basename "$3")" >/dev/null || fail "$2: $(basename "$3") not shown"
-  name=$(echo "$2.exe" | tr '[:upper:]' '[:lower:]')
-  xid=$(xdotool search --onlyvisible --classname "$name" 2>/dev/null | head -n1)
-  echo "$pid $xid"
-}
-
-finish() {  # DIR PID
-  probe "$1" exit 20000 >/dev/null || true
-  wait_gone "$2" 20 || stop "$2"
-}
-
 # run_command DIR XID ID NAME WHAT: the command, then S-save as NAME.bmp.
 run_command() {
   probe "$1" command "$3" >/dev/null
   sleep 0.5
-  save_as "$1" "$2" "$4" "$pics" "$5"
+  save_bmp "$2" "$4" "$pics" "$apptitle" "$5"
 }
 
 # undo_restores DIR XID ORIGINAL NAME WHAT: undo, saved as NAME.bmp, gives
@@ -112,7 +71,7 @@ check_sharpen() {  # DIR XID
 # session DIR PICTURE CHECK: the program on the picture, the check, closed.
 session() {
   local pid xid
-  read -r pid xid < <(start "$1" "$program" "$2")
+  read -r pid xid < <(start_showing "$1" "$program" "$2")
   if [ -n "$xid" ]; then "$3" "$1" "$xid"; else fail "$program: no X window for the frame"; fi
   finish "$1" "$pid"
 }
