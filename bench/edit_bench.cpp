@@ -15,6 +15,7 @@
 
 #include <magick/MagickCore.h>
 
+#include "core_binding.h"
 #include "handles.h"
 #include "photo_rgb.h"
 #include "image/qv_DibApi.h"
@@ -96,54 +97,9 @@ void OurFlip(benchmark::State &state, int bpp) {
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(p->data.bitsSize));
 }
 
-// The program's negative and greyscale reach the library through g_dibcore;
-// here it is bound straight to the core's handle table, doing what the DLL's
-// entry points do, so the bench measures the same calls without a DLL.
-int32_t Replace(DibHandle h, Picture *made) { return made && Handles_Replace(h, made) ? 1 : 0; }
-int32_t DIBCORE_CALL CoreDelete(DibHandle h) { return Handles_Delete(h) ? 1 : 0; }
-DibData *DIBCORE_CALL CoreData(DibHandle h) {
-    Picture *p = Handles_Get(h);
-    return p ? &p->data : nullptr;
-}
-DibHandle DIBCORE_CALL CoreCreate(const void *header, const void *bits) {
-    return Handles_Add(PictureFromPacked(header, bits));
-}
-DibHandle DIBCORE_CALL CoreCopy(DibHandle h) {
-    Picture *p = Handles_Get(h);
-    return p ? Handles_Add(ClonePicture(*p)) : 0;
-}
-DibHandle DIBCORE_CALL CoreCut(DibHandle h, int32_t x, int32_t y, int32_t w, int32_t hh) {
-    Picture *p = Handles_Get(h);
-    return p ? Handles_Add(CutPicture(*p, x, y, w, hh)) : 0;
-}
-int32_t DIBCORE_CALL CoreTurn(DibHandle h, int32_t angle) {
-    Picture *p = Handles_Get(h);
-    if (p == nullptr || angle % 90 != 0) return 0;
-    return angle % 360 == 0 ? 1 : Replace(h, TurnPicture(*p, angle));
-}
-int32_t DIBCORE_CALL CoreTo24(DibHandle h) {
-    Picture *p = Handles_Get(h);
-    if (p == nullptr) return 0;
-    return p->data.header->biBitCount == 24 ? 1 : Replace(h, DibTo24(*p));
-}
-int32_t DIBCORE_CALL CoreRleToDib(DibHandle h) {
-    Picture *p = Handles_Get(h);
-    if (p == nullptr) return 0;
-    const uint32_t c = p->data.header->biCompression;
-    return c != kDibRle4 && c != kDibRle8 ? 1 : Replace(h, RleExpand(*p));
-}
-
-void BindCore() {
-    g_dibcore = DibcoreApi{};
-    g_dibcore.DeleteDIB = CoreDelete;
-    g_dibcore.DataDIB = CoreData;
-    g_dibcore.CreateDIB = CoreCreate;
-    g_dibcore.CopyDIB = CoreCopy;
-    g_dibcore.CutDIB = CoreCut;
-    g_dibcore.TurnDIB = CoreTurn;
-    g_dibcore.DIBto24Bit = CoreTo24;
-    g_dibcore.RLEtoDIB = CoreRleToDib;
-}
+// The program's negative and greyscale reach the library through g_dibcore,
+// bound straight to the core.
+using benchcore::BindCore;
 
 // The whole picture XORed in place: its own inverse, so every round starts
 // from a picture like the first.

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core_binding.h"
 #include "handles.h"
 #include "image/qv_DibApi.h"
 #include "photo_rgb.h"
@@ -56,46 +57,5 @@ inline void Restore(DibHandle h, const Picture &pristine) {
         std::memcpy(p->data.bits, pristine.data.bits, pristine.data.bitsSize);
 }
 
-// The binding table's entry points done as the DLL does them, over the
-// core's handle table.
-inline int32_t Replace(DibHandle h, Picture *made) { return made && Handles_Replace(h, made) ? 1 : 0; }
-inline int32_t DIBCORE_CALL CoreDelete(DibHandle h) { return Handles_Delete(h) ? 1 : 0; }
-inline DibData *DIBCORE_CALL CoreData(DibHandle h) {
-    Picture *p = Handles_Get(h);
-    return p ? &p->data : nullptr;
-}
-inline DibHandle DIBCORE_CALL CoreCreate(const void *header, const void *bits) {
-    return Handles_Add(PictureFromPacked(header, bits));
-}
-inline DibHandle DIBCORE_CALL CoreCopy(DibHandle h) {
-    Picture *p = Handles_Get(h);
-    return p ? Handles_Add(ClonePicture(*p)) : 0;
-}
-inline DibHandle DIBCORE_CALL CoreCut(DibHandle h, int32_t x, int32_t y, int32_t w, int32_t hh) {
-    Picture *p = Handles_Get(h);
-    return p ? Handles_Add(CutPicture(*p, x, y, w, hh)) : 0;
-}
-inline int32_t DIBCORE_CALL CoreTo24(DibHandle h) {
-    Picture *p = Handles_Get(h);
-    if (p == nullptr) return 0;
-    return p->data.header->biBitCount == 24 ? 1 : Replace(h, DibTo24(*p));
-}
-inline int32_t DIBCORE_CALL CoreRleToDib(DibHandle h) {
-    Picture *p = Handles_Get(h);
-    if (p == nullptr) return 0;
-    const uint32_t c = p->data.header->biCompression;
-    return c != kDibRle4 && c != kDibRle8 ? 1 : Replace(h, RleExpand(*p));
-}
-
-inline void BindCore() {
-    g_dibcore = DibcoreApi{};
-    g_dibcore.DeleteDIB = CoreDelete;
-    g_dibcore.DataDIB = CoreData;
-    g_dibcore.CreateDIB = CoreCreate;
-    g_dibcore.CopyDIB = CoreCopy;
-    g_dibcore.CutDIB = CoreCut;
-    g_dibcore.DIBto24Bit = CoreTo24;
-    g_dibcore.RLEtoDIB = CoreRleToDib;
-}
 
 }  // namespace pixelbench

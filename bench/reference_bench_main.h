@@ -28,7 +28,7 @@ inline int ReferenceBenchMain(int argc, char **argv, void (*registerCases)()) {
     setenv("MAGICK_CONFIGURE_PATH", QV_MAGICK_POLICY_DIR, 0);
     MagickCoreGenesis(argv[0], MagickFalse);
     SetMagickResourceLimit(ThreadResource, 1);
-    pixelbench::BindCore();
+    benchcore::BindCore();
     registerCases();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
