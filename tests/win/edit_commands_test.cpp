@@ -34,6 +34,7 @@
 #include "other/qv_SysSeams.h"
 #include "support/capture_boxes.h"
 #include "support/dialog_driver.h"
+#include "support/edit_fixture.h"
 #include "support/real_dibcore.h"
 #include "support/real_frame.h"
 #include "support/user_folder.h"
@@ -41,33 +42,7 @@
 
 namespace {
 
-constexpr int32_t kSide = 32;  // two Meko cells, four FL cells, two Win blocks
-
-using Pixels = std::vector<COLORREF>;
-
-struct Shot {
-    int32_t width = 0, height = 0;
-    Pixels pixels;
-    COLORREF At(int32_t x, int32_t y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
-    bool operator==(const Shot &o) const { return width == o.width && height == o.height && pixels == o.pixels; }
-};
-
-void PrintTo(const Shot &s, std::ostream *os) {
-    *os << s.width << " x " << s.height << ":";
-    for (size_t i = 0; i < s.pixels.size() && i < 8; ++i) *os << " " << std::hex << s.pixels[i] << std::dec;
-}
-
-// The bytes of the held picture: header, table and rows. The image size
-// field is left out: a turn and its inverse may leave it 0, which is valid
-// for uncompressed rows.
-std::string HeldBytes() {
-    const DibData *d = g_imgData.image.data;
-    if (d == nullptr) return {};
-    std::string out(reinterpret_cast<const char *>(d->header), d->headerSize);
-    if (out.size() >= 24) out.replace(20, 4, 4, '\0');
-    out.append(reinterpret_cast<const char *>(d->bits), d->bitsSize);
-    return out;
-}
+constexpr int32_t kSide = kFixtureSide;  // two Meko cells, four FL cells, two Win blocks
 
 // A 32-bit table of `count` entries for the Meko provider.
 std::vector<uint8_t> s_mekoData;
@@ -77,21 +52,10 @@ bool TestMekoTable(MekoTable *out) {
     return true;
 }
 
-class EditCommands : public ::testing::Test {
+class EditCommands : public EditFixture {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(folder_.Open());
-        ASSERT_TRUE(lib_.ok()) << lib_.problem();
-        RealFrame_Reset();
-        boxes_ = std::make_unique<CaptureBoxes>();  // error reports are recorded, not shown
-        ClearImgData();
-        g_settings.undoMax = 1;
-        ASSERT_EQ(Frame_Create(g_process.instance, SW_SHOWNORMAL), 0);
-        ASSERT_EQ(Frame_CreateMenus(), 1);
-        frame_ = g_process.frameWindow;
-        ASSERT_EQ(View_AttachState(), 1);  // painting and scrolling, as start-up attaches them
-        Undo_InstallHooks();
-        Undo_SyncEnabled();
+        EditFixture::SetUp();
         savedSource_ = g_mekoTableSource;
         // Entries descending: cell i goes to the place of cell n - 1 - i.
         s_mekoData.clear();
@@ -100,78 +64,12 @@ protected:
             s_mekoData.push_back(0);
         }
         g_mekoTableSource = TestMekoTable;
-        DibHolder picture;
-        ASSERT_TRUE(MakePicture(picture, kSide, kSide, 7));
-        ASSERT_EQ(ImgData_SetNewImage(picture, TEXT("fixture")), 1);
-        ASSERT_EQ(ImgData_ApplyZoomMode(kZoomReqActual, 0), 1);
-        RealFrame_Drain();
     }
     void TearDown() override {
         g_mekoTableSource = savedSource_;
-        Sel_Clear();
-        ImgData_Reset();
-        RealFrame_Destroy(frame_);
-        ClearImgData();
-        boxes_.reset();
+        EditFixture::TearDown();
     }
 
-    // The picture as the view shows it.
-    Shot Screen() {
-        RealFrame_Drain();
-        HWND view = g_process.viewWindow;
-        RedrawWindow(view, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-        Shot s;
-        s.width = DibHolder_GetWidth(g_imgData.image);
-        s.height = DibHolder_GetHeight(g_imgData.image);
-        // Where the view places the picture (centred or at the corner).
-        RECT client{};
-        GetClientRect(view, &client);
-        const PictureLayout at =
-            ViewLayout_Place(client.right, client.bottom, s.width, s.height, g_viewPaint.centre != 0);
-        HDC dc = GetDC(view);
-        for (int32_t y = 0; y < s.height; ++y)
-            for (int32_t x = 0; x < s.width; ++x)
-                s.pixels.push_back(GetPixel(dc, at.picture.left + x, at.picture.top + y) & 0xFFFFFF);
-        ReleaseDC(view, dc);
-        return s;
-    }
-    // The held picture's colours, read through the library.
-    static Shot Held() {
-        Shot s;
-        s.width = DibHolder_GetWidth(g_imgData.image);
-        s.height = DibHolder_GetHeight(g_imgData.image);
-        for (int32_t y = 0; y < s.height; ++y)
-            for (int32_t x = 0; x < s.width; ++x)
-                s.pixels.push_back(Dib_GetPixelColour(x, g_imgData.image.handle, y));
-        return s;
-    }
-    void Command(UINT id) {
-        SendMessage(frame_, WM_COMMAND, id, 0);
-        RealFrame_Drain();
-    }
-    bool UndoEnabledInMenu() {
-        HMENU edit = Menu_GetPopupByIndex(kMenuEdit);
-        SendMessage(frame_, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), 0);
-        return (GetMenuState(edit, kCmdUndo, MF_BYCOMMAND) & MF_GRAYED) == 0;
-    }
-    // Shows a kSide x kSide picture of `colour` at actual size, with no undo.
-    static void Show(const std::function<COLORREF(int32_t, int32_t)> &colour) {
-        DibHolder picture;
-        ASSERT_TRUE(MakePictureFrom(picture, kSide, kSide, colour));
-        ASSERT_EQ(ImgData_SetNewImage(picture, TEXT("fixture")), 1);
-        ASSERT_EQ(ImgData_ApplyZoomMode(kZoomReqActual, 0), 1);
-        RealFrame_Drain();
-    }
-    static void Select(int32_t left, int32_t top, int32_t right, int32_t bottom) {
-        Sel_SetActive(1);
-        const RECT inclusive{left, top, right - 1, bottom - 1};
-        Sel_SetRect(&inclusive);
-    }
-
-    RealDibcore lib_;
-    std::unique_ptr<CaptureBoxes> boxes_;
-    TestUserFolder folder_{TEXT("edit"), TEXT("edit")};
-    HWND frame_ = nullptr;
     MekoTableSource savedSource_ = nullptr;
 };
 
