@@ -38,9 +38,18 @@ bool DlgFrame_EnsureUpDownClass();
 template <class State>
 class DlgPublication {
 public:
+    // The record is the entry function's local: published only for the span
+    // of this object, which clears the slot before the record goes away.
+#if defined(__GNUC__) && !defined(__clang__) && __GNUC__ >= 12
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdangling-pointer"
+#endif
     explicit DlgPublication(State *state) : held_(current_ == nullptr) {
         if (held_) current_ = state;
     }
+#if defined(__GNUC__) && !defined(__clang__) && __GNUC__ >= 12
+#pragma GCC diagnostic pop
+#endif
     ~DlgPublication() {
         if (held_) current_ = nullptr;
     }
