@@ -71,6 +71,19 @@ ColDepthLayout ColDepth_Layout(int32_t bitCount, const uint32_t *masks) {
     }
 }
 
+int32_t ColDepth_WheelButton(int32_t current, const bool enabled[kColDepthButtonCount], int wheelDelta) {
+    int at = -1;
+    for (int i = 0; i < kColDepthButtonCount; ++i)
+        if (kButtons[i].button == current) at = i;
+    if (at < 0) return 0;
+    const int step = wheelDelta < 0 ? 1 : kColDepthButtonCount - 1;
+    for (int n = 1; n < kColDepthButtonCount; ++n) {
+        const int i = (at + step * n) % kColDepthButtonCount;
+        if (enabled[i]) return kButtons[i].button;
+    }
+    return current;
+}
+
 bool ColDepth_TargetOfButton(int32_t button, int32_t *target) {
     for (const ButtonRow &row : kButtons)
         if (row.button == button) {

@@ -45,6 +45,15 @@ enum ColDepthLayout : int {
 // `masks` (red, green, blue) is null for a picture without bit fields.
 ColDepthLayout ColDepth_Layout(int32_t bitCount, const uint32_t *masks);
 
+// The radio button the mouse wheel moves to from `current`: the next
+// enabled one in dialog order (8 bits first) for a wheel turned towards the
+// user (negative delta), the previous one otherwise, round the ends.
+// `enabled` has one flag per button in that order; a disabled button is
+// skipped, so the picture's own depth cannot be reached by the wheel either.
+// `current` itself when no other button is enabled; 0 when current is none
+// of the buttons.
+int32_t ColDepth_WheelButton(int32_t current, const bool enabled[kColDepthButtonCount], int wheelDelta);
+
 // The target of a radio button; false for another id.
 bool ColDepth_TargetOfButton(int32_t button, int32_t *target);
 

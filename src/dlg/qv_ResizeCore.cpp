@@ -365,11 +365,16 @@ void ResizeForm_Result(const ResizeForm *form, ResizeRequest *out) {
     auto pixels = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, 0, INT32_MAX)); };
     out->width = pixels(form->value[kResizePixelsX]);
     out->height = pixels(form->value[kResizePixelsY]);
-    int32_t *ppm[2] = {&out->ppmX, &out->ppmY};
+    int64_t ppm[2];
+    bool changed = false;
     for (int axis = 0; axis < 2; ++axis) {
-        const int64_t v = Resize_ConvertResolution(form->value[kResizeResX + axis], form->resUnit, kResizePpm);
-        *ppm[axis] = v == form->ppm[axis] ? -1 : static_cast<int32_t>(std::min<int64_t>(v, INT32_MAX));
+        ppm[axis] = Resize_ConvertResolution(form->value[kResizeResX + axis], form->resUnit, kResizePpm);
+        changed = changed || ppm[axis] != form->ppm[axis];
     }
+    // One axis changed: both are written as shown, so an axis the header
+    // lacks does not follow the changed one when the picture is read again.
+    out->ppmX = changed ? static_cast<int32_t>(std::min<int64_t>(ppm[0], INT32_MAX)) : -1;
+    out->ppmY = changed ? static_cast<int32_t>(std::min<int64_t>(ppm[1], INT32_MAX)) : -1;
     out->confirmSize = out->width != form->width && out->height != form->height;
 }
 

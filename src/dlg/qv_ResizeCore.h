@@ -95,8 +95,9 @@ struct ResizeRequest {
     // resolution alone always has.
     int32_t confirmSize;
 };
-// A resolution still as the dialog opened it keeps the header's value, so a
-// picture without one is not stamped with the 72 DPI shown for it.
+// Resolutions still as the dialog opened them keep the header's values, so a
+// picture without one is not stamped with the 72 DPI shown for it; when
+// either changed, both are passed as shown.
 void ResizeForm_Result(const ResizeForm *form, ResizeRequest *out);
 
 // Reads a field's text as a number with `digits` decimals (0..6): optional

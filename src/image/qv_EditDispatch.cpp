@@ -1,6 +1,10 @@
 // The edit command blocks of the menu dispatcher, and the messages for the
 // results the commands hand back (the commands themselves show none).
 #include "../../res/resource.h"
+#include "dlg/qv_ColDepthDlg.h"
+#include "dlg/qv_ImgSizeDlg.h"
+#include "dlg/qv_NewImgDlg.h"
+#include "dlg/qv_ResizeDlg.h"
 #include "dlg/qv_RotateDlg.h"
 #include "dlg/qv_UnShMaskCore.h"
 #include "dlg/qv_UnShMaskDlg.h"
@@ -55,14 +59,18 @@ int EditCommands_OnEdit(HWND frame, UINT id) {
         case kCmdCopy: ReportCopy(frame, Edit_Copy(nullptr)); return 0;
         case kCmdPaste: Edit_Paste(); return 0;
         case kCmdCrop: Edit_Crop(1, 1, nullptr); return 0;
+        case kCmdNewImageDialog: NewImgDlg_Show(frame); return 0;
         case kCmdPasteAsNew: Edit_PasteAsNew(); return 0;
         case kCmdCloseImage: Edit_CloseImage(); return 0;
         default: return SelectionCommands_OnEdit(frame, id);
     }
 }
 
-int EditCommands_OnImage(HWND, UINT id) {
+int EditCommands_OnImage(HWND frame, UINT id) {
     switch (id) {
+        case kCmdResizeDialog: ResizeDlg_Show(frame); return 0;
+        case kCmdColourDepthDialog: ColDepthDlg_Show(frame); return 0;
+        case kCmdCanvasSizeDialog: ImgSizeDlg_Show(frame); return 0;
         case kCmdGreyscale: Edit_Greyscale(); return 0;
         case kCmdNegative: Edit_Negative(); return 0;
         case kCmdAutoLevel: Edit_AutoLevel(0); return 0;

@@ -1,5 +1,6 @@
 #include "other/qv_WindowCommands.h"
 
+#include "dlg/qv_ZoomDlg.h"
 #include "image/qv_ViewZoom.h"
 #include "other/qv_FullScreen.h"
 #include "other/qv_LayoutCore.h"
@@ -49,6 +50,10 @@ int WindowCommands_OnWindow(HWND frame, UINT id) {
 
 int WindowCommands_OnView(HWND frame, UINT id) {
     (void)frame;
+    if (id == kCmdZoomDialog) {
+        ZoomDlg_Show(frame);
+        return 0;
+    }
     if (id != kCmdFullScreen) return ViewZoom_OnCommand(frame, id);
     Wnd_ToggleFullScreen();
     return 0;

@@ -140,6 +140,37 @@ TEST(ColDepthCore, PlansOnModelPictures) {
     }
 }
 
+// The wheel walks the buttons in dialog order round the ends and never
+// lands on a disabled one (the picture's own depth).
+TEST(ColDepthCore, WheelSkipsDisabledButtons) {
+    const bool all[5] = {true, true, true, true, true};
+    const bool no24[5] = {true, true, true, false, true};
+    const bool only[5] = {false, false, false, false, true};
+    const struct {
+        const bool *enabled;
+        int32_t from;
+        int delta;
+        int32_t want;
+    } cases[] = {
+        {all, 2147, -120, 2143},   // towards the user: next, round the end
+        {all, 2143, 120, 2147},    // away: previous, round the start
+        {all, 2144, -120, 2145},
+        {all, 2144, 120, 2143},
+        {no24, 2145, -120, 2147},  // 24 bits skipped both ways
+        {no24, 2147, 120, 2145},
+        {only, 2147, -120, 2147},  // nothing else to go to
+        {only, 2147, 120, 2147},
+        {all, 2001, -120, 0},      // not a depth button
+    };
+    for (const auto &c : cases) EXPECT_EQ(ColDepth_WheelButton(c.from, c.enabled, c.delta), c.want) << c.from;
+    // Every enabled button is reached by turning one way, none disabled.
+    int32_t at = 2147;
+    for (int i = 0; i < 8; ++i) {
+        at = ColDepth_WheelButton(at, no24, -120);
+        EXPECT_NE(at, 2146);
+    }
+}
+
 TEST(ColDepthCore, DitherFlagAndMasks) {
     EXPECT_EQ(ColDepth_DitherFlag(true), 2);
     EXPECT_EQ(ColDepth_DitherFlag(false), 0x100000);

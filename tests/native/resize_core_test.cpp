@@ -404,7 +404,16 @@ TEST(ResizeForm, OkReadsPixelsAndChangedResolutions) {
     EXPECT_NE(r.width, 400);
     EXPECT_EQ(r.confirmSize, 1);
     EXPECT_EQ(r.ppmX, 4000);
-    EXPECT_EQ(r.ppmY, -1);
+    EXPECT_EQ(r.ppmY, 3780);
+
+    // A header without a resolution, one axis changed without the aspect:
+    // the other is written as the 72 DPI shown, not left missing (a reader
+    // would give it the changed axis's value).
+    ResizeForm h = Form(400, 300, 0, 0, kCm, kDpi, 0, 0);
+    ResizeForm_Type(&h, kResizeResX, 30000);
+    ResizeForm_Result(&h, &r);
+    EXPECT_EQ(r.ppmX, 11811);
+    EXPECT_EQ(r.ppmY, 2835);
 }
 
 TEST(ResizeForm, ReadsFieldTexts) {

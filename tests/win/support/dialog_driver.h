@@ -21,7 +21,8 @@ tstring DialogDriver_ItemText(HWND dialog, int id);
 // Replaces an item's text as typing would (the item is told of the change).
 void DialogDriver_SetItemText(HWND dialog, int id, const TCHAR *text);
 // Clicks a button (a push button, a check box) as the mouse does: a
-// disabled button ignores it.
+// disabled push button ignores it, but under Wine a disabled radio button
+// is still checked, so a dialog must not trust a disabled choice.
 void DialogDriver_Click(HWND dialog, int id);
 
 class DialogDriver {
