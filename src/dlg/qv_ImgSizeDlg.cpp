@@ -190,8 +190,10 @@ BOOL OnInit(HWND dialog, ImgSizeDlgState *s) {
     s->unit = g_dlgValues.canvasUnit >= 0 && g_dlgValues.canvasUnit < kImgSizeUnitCount ? g_dlgValues.canvasUnit : 0;
     s->unitShown = -1;
 
-    uint64_t bytes = 0;
-    NewImgDlg_CheckSize(s->facts.size[0], s->facts.size[1], s->bits, SizeLimitFacts{1, 0}, &bytes, nullptr);
+    // The picture's own bytes (its colour table may be shorter than the
+    // full one a new picture of its depth gets).
+    const DibData *data = g_imgData.image.data;
+    const uint64_t bytes = data != nullptr ? uint64_t{data->headerSize} + data->bitsSize : 0;
     ShowByteSize(dialog, IDC_IMGSIZE_OLD_GROUP, oldTemplate, bytes, nullptr);
     TCHAR dims[kTextChars];
     wsprintf(dims, TEXT("%d x %d"), int(s->facts.size[0]), int(s->facts.size[1]));
