@@ -3,6 +3,7 @@
 #include "../../res/resource.h"
 #include "dlg/qv_CanvasCore.h"
 #include "dlg/qv_ChangeCounters.h"
+#include "dlg/qv_ColourSwatch.h"
 #include "dlg/qv_DlgFrame.h"
 #include "dlg/qv_NewImgDlg.h"
 #include "image/qv_Canvas.h"
@@ -42,34 +43,11 @@ struct ImgSizeDlgState {
     TCHAR invalidText[kTextChars];
     int32_t unitShown;
     int32_t anchor;       // what OK read
-    WNDPROC swatchProc, pickerProc;
+    ColourSwatch swatchPaint;
+    WNDPROC pickerProc;
 };
 
 ImgSizeDlgState *State() { return DlgPublication<ImgSizeDlgState>::Current(); }
-
-LRESULT CALLBACK SwatchProc(HWND swatch, UINT message, WPARAM wParam, LPARAM lParam) {
-    ImgSizeDlgState *s = State();
-    if (s == nullptr) return DefWindowProc(swatch, message, wParam, lParam);
-    switch (message) {
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(swatch, &ps);
-            RECT r;
-            GetClientRect(swatch, &r);
-            HBRUSH brush = CreateSolidBrush(s->colour);
-            FillRect(dc, &r, brush);
-            DeleteObject(brush);
-            EndPaint(swatch, &ps);
-            return 0;
-        }
-        case WM_DESTROY: {
-            const WNDPROC previous = s->swatchProc;
-            SetWindowLongPtr(swatch, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-            return CallWindowProc(previous, swatch, message, wParam, lParam);
-        }
-        default: return CallWindowProc(s->swatchProc, swatch, message, wParam, lParam);
-    }
-}
 
 // The picker shows its off-screen picture.
 LRESULT CALLBACK PickerProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -210,11 +188,10 @@ BOOL OnInit(HWND dialog, ImgSizeDlgState *s) {
         return FALSE;
     s->unitShown = s->unit;
     SendMessage(s->aspect, BM_SETCHECK, g_dlgValues.canvasKeepAspect ? BST_CHECKED : BST_UNCHECKED, 0);
-    s->swatchProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtr(s->swatch, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SwatchProc)));
+    if (!ColourSwatch_Attach(&s->swatchPaint, s->swatch, &s->colour)) return FALSE;
     s->pickerProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtr(s->pickerControl, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PickerProc)));
-    if (s->swatchProc == nullptr || s->pickerProc == nullptr) return FALSE;
+    if (s->pickerProc == nullptr) return FALSE;
     WriteBothFields(dialog, s);
     CheckSize(dialog, s);
     Ctl_FocusSelectAll(GetDlgItem(dialog, IDC_IMGSIZE_WIDTH));

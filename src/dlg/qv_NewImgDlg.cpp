@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "../../res/resource.h"
+#include "dlg/qv_ColourSwatch.h"
 #include "dlg/qv_DlgFrame.h"
 #include "dlg/qv_DlgNumber.h"
 #include "dlg/qv_NewImgCore.h"
@@ -37,37 +38,13 @@ struct NewImgDlgState {
     TCHAR invalidText[kTextChars];
     TCHAR name[kNewImgNameChars];
     int32_t depthIndex;
-    WNDPROC swatchProc;
+    ColourSwatch swatchPaint;
 };
 
 NewImgDlgState *State() { return DlgPublication<NewImgDlgState>::Current(); }
 
 // Untitled pictures made by this dialog so far.
 int32_t s_untitledCount = 0;
-
-LRESULT CALLBACK SwatchProc(HWND swatch, UINT message, WPARAM wParam, LPARAM lParam) {
-    NewImgDlgState *s = State();
-    if (s == nullptr) return DefWindowProc(swatch, message, wParam, lParam);
-    switch (message) {
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(swatch, &ps);
-            RECT r;
-            GetClientRect(swatch, &r);
-            HBRUSH brush = CreateSolidBrush(s->colour);
-            FillRect(dc, &r, brush);
-            DeleteObject(brush);
-            EndPaint(swatch, &ps);
-            return 0;
-        }
-        case WM_DESTROY: {
-            const WNDPROC previous = s->swatchProc;
-            SetWindowLongPtr(swatch, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-            return CallWindowProc(previous, swatch, message, wParam, lParam);
-        }
-        default: return CallWindowProc(s->swatchProc, swatch, message, wParam, lParam);
-    }
-}
 
 // A hidden text of 1..62 characters.
 bool ReadText(HWND dialog, int id, TCHAR *out) {
@@ -124,9 +101,7 @@ BOOL OnInit(HWND dialog, NewImgDlgState *s) {
         if (GetDlgItem(dialog, id) == nullptr) return FALSE;
     if (!ReadText(dialog, IDC_NEWIMG_GROUP, s->groupTemplate) || !ReadText(dialog, IDC_NEWIMG_INVALID, s->invalidText))
         return FALSE;
-    s->swatchProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtr(swatch, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SwatchProc)));
-    if (s->swatchProc == nullptr) return FALSE;
+    if (!ColourSwatch_Attach(&s->swatchPaint, swatch, &s->colour)) return FALSE;
     s->size[0] = g_dlgValues.newImageSize[0];
     s->size[1] = g_dlgValues.newImageSize[1];
     s->colour = g_dlgValues.newImageColour;

@@ -1,6 +1,7 @@
 #include "dlg/qv_RotateDlg.h"
 
 #include "../../res/resource.h"
+#include "dlg/qv_ColourSwatch.h"
 #include "dlg/qv_DlgFrame.h"
 #include "dlg/qv_RotateCore.h"
 #include "image/qv_DibOps.h"
@@ -23,42 +24,15 @@ constexpr int kAngleChars = 32;
 struct RotateDlgState {
     COLORREF colour;
     int32_t angle;  // what OK read
-    WNDPROC swatchProc;
+    ColourSwatch swatchPaint;
 };
 
 RotateDlgState *State() { return DlgPublication<RotateDlgState>::Current(); }
 
-// The swatch shows the background colour.
-LRESULT CALLBACK SwatchProc(HWND swatch, UINT message, WPARAM wParam, LPARAM lParam) {
-    RotateDlgState *s = State();
-    if (s == nullptr) return DefWindowProc(swatch, message, wParam, lParam);
-    switch (message) {
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(swatch, &ps);
-            RECT r;
-            GetClientRect(swatch, &r);
-            HBRUSH brush = CreateSolidBrush(s->colour);
-            FillRect(dc, &r, brush);
-            DeleteObject(brush);
-            EndPaint(swatch, &ps);
-            return 0;
-        }
-        case WM_DESTROY: {
-            const WNDPROC previous = s->swatchProc;
-            SetWindowLongPtr(swatch, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-            return CallWindowProc(previous, swatch, message, wParam, lParam);
-        }
-        default: return CallWindowProc(s->swatchProc, swatch, message, wParam, lParam);
-    }
-}
-
 BOOL OnInit(HWND dialog, RotateDlgState *s) {
     HWND swatch = GetDlgItem(dialog, IDC_ROTATE_SWATCH);
     if (s == nullptr || swatch == nullptr || GetDlgItem(dialog, IDC_ROTATE_ANGLE) == nullptr) return FALSE;
-    s->swatchProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtr(swatch, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SwatchProc)));
-    if (s->swatchProc == nullptr) return FALSE;
+    if (!ColourSwatch_Attach(&s->swatchPaint, swatch, &s->colour)) return FALSE;
     s->colour = g_dlgValues.rotateColour;
     TCHAR text[kAngleChars];
     RotateDlg_FormatAngle(g_dlgValues.rotateAngle, text, kAngleChars);
