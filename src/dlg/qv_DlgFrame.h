@@ -30,6 +30,21 @@ int DlgFrame_Run(const DlgFrameSpec &spec, HWND owner, DLGPROC proc, void *state
 // F1 in a dialog: its help page.
 void DlgFrame_OnHelp(HWND dialog, const DlgFrameSpec &spec);
 
+// Texts a dialog keeps from its template (caption templates, refusals):
+// at most kDlgTextChars - 2 characters, so that a longer one is refused
+// rather than cut.
+constexpr int kDlgTextChars = 64;
+// A hidden or caption text of 1..kDlgTextChars - 2 characters.
+bool DlgFrame_ReadText(HWND dialog, int id, TCHAR *out);
+// A caption template: such a text holding one "%s" and no other '%'.
+bool DlgFrame_ReadTemplate(HWND dialog, int id, TCHAR *out);
+// `pattern` with its one "%s" replaced by `insert`; false when the pattern
+// has no "%s" or another '%', or the result does not fit.
+bool DlgFrame_FillTemplate(const TCHAR *pattern, const TCHAR *insert, TCHAR *out, int capacity);
+// A group's caption: `pattern` with the byte size, followed by `refusal`
+// when there is one.
+void DlgFrame_ShowByteSize(HWND dialog, int groupId, const TCHAR *pattern, uint64_t bytes, const TCHAR *refusal);
+
 // The up-down control class, made the first time a dialog needs it.
 bool DlgFrame_EnsureUpDownClass();
 

@@ -88,21 +88,9 @@ void WriteBothFields(HWND dialog, ImgSizeDlgState *s) {
     WriteField(dialog, s, 1, fields[1]);
 }
 
-// The group's caption: the template with the byte size, the refusal after it.
-void ShowByteSize(HWND dialog, int id, const TCHAR *format, uint64_t bytes, const TCHAR *refusal) {
-    TCHAR number[kTextChars];
-    Str_FormatByteSize(uint32_t(bytes), number, uint32_t(bytes >> 32), kTextChars);
-    TCHAR caption[3 * kTextChars];
-    wsprintf(caption, format, number);
-    if (refusal != nullptr) lstrcat(caption, refusal);
-    SetDlgItemText(dialog, id, caption);
-}
-
 void CheckSize(HWND dialog, ImgSizeDlgState *s) {
-    uint64_t bytes = 0;
-    const bool allowed = NewImgDlg_SizeAllowed(s->size[0], s->size[1], s->bits, &bytes);
-    EnableWindow(GetDlgItem(dialog, IDOK), allowed ? TRUE : FALSE);
-    ShowByteSize(dialog, IDC_IMGSIZE_NEW_GROUP, s->groupTemplate, bytes, allowed ? nullptr : s->invalidText);
+    NewImgDlg_ShowSizeCheck(dialog, IDC_IMGSIZE_NEW_GROUP, s->groupTemplate, s->invalidText, s->size[0], s->size[1],
+                            s->bits);
 }
 
 void OnFieldChanged(HWND dialog, ImgSizeDlgState *s, int axis) {
@@ -122,12 +110,6 @@ void OnUnitChanged(HWND dialog, ImgSizeDlgState *s) {
     if (unit < 0 || unit >= kImgSizeUnitCount || unit == s->unitShown) return;
     s->unit = s->unitShown = unit;
     WriteBothFields(dialog, s);
-}
-
-// A hidden text of 1..62 characters.
-bool ReadText(HWND dialog, int id, TCHAR *out) {
-    const int n = GetDlgItemText(dialog, id, out, kTextChars);
-    return n >= 1 && n <= kTextChars - 2;
 }
 
 bool ReadPicture(ImgSizeDlgState *s) {
@@ -161,8 +143,9 @@ BOOL OnInit(HWND dialog, ImgSizeDlgState *s) {
     for (int id : kRequired)
         if (GetDlgItem(dialog, id) == nullptr) return FALSE;
     TCHAR oldTemplate[kTextChars];
-    if (!ReadText(dialog, IDC_IMGSIZE_OLD_GROUP, oldTemplate) || !ReadText(dialog, IDC_IMGSIZE_NEW_GROUP, s->groupTemplate) ||
-        !ReadText(dialog, IDC_IMGSIZE_INVALID, s->invalidText) || !ReadPicture(s))
+    if (!DlgFrame_ReadTemplate(dialog, IDC_IMGSIZE_OLD_GROUP, oldTemplate) ||
+        !DlgFrame_ReadTemplate(dialog, IDC_IMGSIZE_NEW_GROUP, s->groupTemplate) ||
+        !DlgFrame_ReadText(dialog, IDC_IMGSIZE_INVALID, s->invalidText) || !ReadPicture(s))
         return FALSE;
     s->colour = g_dlgValues.canvasColour;
     s->unit = g_dlgValues.canvasUnit >= 0 && g_dlgValues.canvasUnit < kImgSizeUnitCount ? g_dlgValues.canvasUnit : 0;
@@ -172,7 +155,7 @@ BOOL OnInit(HWND dialog, ImgSizeDlgState *s) {
     // full one a new picture of its depth gets).
     const DibData *data = g_imgData.image.data;
     const uint64_t bytes = data != nullptr ? uint64_t{data->headerSize} + data->bitsSize : 0;
-    ShowByteSize(dialog, IDC_IMGSIZE_OLD_GROUP, oldTemplate, bytes, nullptr);
+    DlgFrame_ShowByteSize(dialog, IDC_IMGSIZE_OLD_GROUP, oldTemplate, bytes, nullptr);
     TCHAR dims[kTextChars];
     wsprintf(dims, TEXT("%d x %d"), int(s->facts.size[0]), int(s->facts.size[1]));
     SetDlgItemText(dialog, IDC_IMGSIZE_OLD_SIZE, dims);

@@ -46,12 +46,6 @@ NewImgDlgState *State() { return DlgPublication<NewImgDlgState>::Current(); }
 // Untitled pictures made by this dialog so far.
 int32_t s_untitledCount = 0;
 
-// A hidden text of 1..62 characters.
-bool ReadText(HWND dialog, int id, TCHAR *out) {
-    const int n = GetDlgItemText(dialog, id, out, kTextChars);
-    return n >= 1 && n <= kTextChars - 2;
-}
-
 // The side the field holds: 0 for no number, at most 65535.
 int32_t ReadSide(HWND dialog, int id, bool *clamped) {
     TCHAR text[kSideChars];
@@ -81,15 +75,8 @@ int SelectedDepth(HWND dialog) {
 void CheckSize(HWND dialog, NewImgDlgState *s) {
     NewImgDepth depth{};
     NewImgDlg_DepthOf(SelectedDepth(dialog), &depth);
-    uint64_t bytes = 0;
-    const bool allowed = NewImgDlg_SizeAllowed(s->size[0], s->size[1], depth.sizeBits, &bytes);
-    EnableWindow(GetDlgItem(dialog, IDOK), allowed ? TRUE : FALSE);
-    TCHAR number[kTextChars];
-    Str_FormatByteSize(uint32_t(bytes), number, uint32_t(bytes >> 32), kTextChars);
-    TCHAR caption[3 * kTextChars];
-    wsprintf(caption, s->groupTemplate, number);
-    if (!allowed) lstrcat(caption, s->invalidText);
-    SetDlgItemText(dialog, IDC_NEWIMG_GROUP, caption);
+    NewImgDlg_ShowSizeCheck(dialog, IDC_NEWIMG_GROUP, s->groupTemplate, s->invalidText, s->size[0], s->size[1],
+                            depth.sizeBits);
 }
 
 BOOL OnInit(HWND dialog, NewImgDlgState *s) {
@@ -99,7 +86,8 @@ BOOL OnInit(HWND dialog, NewImgDlgState *s) {
     if (s == nullptr || swatch == nullptr) return FALSE;
     for (int id : kRequired)
         if (GetDlgItem(dialog, id) == nullptr) return FALSE;
-    if (!ReadText(dialog, IDC_NEWIMG_GROUP, s->groupTemplate) || !ReadText(dialog, IDC_NEWIMG_INVALID, s->invalidText))
+    if (!DlgFrame_ReadTemplate(dialog, IDC_NEWIMG_GROUP, s->groupTemplate) ||
+        !DlgFrame_ReadText(dialog, IDC_NEWIMG_INVALID, s->invalidText))
         return FALSE;
     if (!ColourSwatch_Attach(&s->swatchPaint, swatch, &s->colour)) return FALSE;
     s->size[0] = g_dlgValues.newImageSize[0];
@@ -220,6 +208,15 @@ SizeLimitFactsSource g_sizeLimitFacts = NewImgDlg_MachineFacts;
 
 bool NewImgDlg_SizeAllowed(int64_t width, int64_t height, int32_t bitsPerPixel, uint64_t *byteSize) {
     return NewImgDlg_CheckSize(width, height, bitsPerPixel, g_sizeLimitFacts(), byteSize, nullptr);
+}
+
+bool NewImgDlg_ShowSizeCheck(HWND dialog, int groupId, const TCHAR *pattern, const TCHAR *refusal, int64_t width,
+                             int64_t height, int32_t bitsPerPixel) {
+    uint64_t bytes = 0;
+    const bool allowed = NewImgDlg_SizeAllowed(width, height, bitsPerPixel, &bytes);
+    EnableWindow(GetDlgItem(dialog, IDOK), allowed ? TRUE : FALSE);
+    DlgFrame_ShowByteSize(dialog, groupId, pattern, bytes, allowed ? nullptr : refusal);
+    return allowed;
 }
 
 int NewImgDlg_ConfirmLargeSize(HWND owner, int64_t width, int64_t height, int32_t bitsPerPixel, int takeGuard) {

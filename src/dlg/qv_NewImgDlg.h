@@ -22,6 +22,12 @@ SizeLimitFacts NewImgDlg_MachineFacts();
 // Whether a picture of the size and depth may be made, and its byte size.
 bool NewImgDlg_SizeAllowed(int64_t width, int64_t height, int32_t bitsPerPixel, uint64_t *byteSize);
 
+// The size check of a dialog that makes or changes a picture: OK enabled
+// only for an allowed size, and the group `groupId` showing the byte size
+// through `pattern`, followed by `refusal` when the size is refused.
+bool NewImgDlg_ShowSizeCheck(HWND dialog, int groupId, const TCHAR *pattern, const TCHAR *refusal, int64_t width,
+                             int64_t height, int32_t bitsPerPixel);
+
 // 1 go ahead: the size is allowed and either small against the memory or
 // the user agreed to the warning; 0 otherwise. With `takeGuard` the warning
 // holds the one-dialog guard while it shows (0 when another one is open).

@@ -52,41 +52,6 @@ int32_t FieldDigits(const ResizeForm &form, int32_t field) {
     }
 }
 
-// `pattern` with its one "%s" replaced by `insert`; false when the pattern
-// has no "%s" or another '%', or the result does not fit.
-bool FillTemplate(const TCHAR *pattern, const TCHAR *insert, TCHAR *out, int capacity) {
-    int n = 0;
-    bool inserted = false;
-    for (const TCHAR *p = pattern; *p != 0; ++p) {
-        if (*p == TEXT('%')) {
-            if (inserted || p[1] != TEXT('s')) return false;
-            for (const TCHAR *q = insert; *q != 0; ++q) {
-                if (n + 1 >= capacity) return false;
-                out[n++] = *q;
-            }
-            inserted = true;
-            ++p;
-            continue;
-        }
-        if (n + 1 >= capacity) return false;
-        out[n++] = *p;
-    }
-    out[n] = 0;
-    return inserted;
-}
-
-// A caption template read from the template's own text: 1..62 characters
-// holding one "%s".
-bool ReadTemplate(HWND dialog, int id, TCHAR *out) {
-    const int length = GetDlgItemText(dialog, id, out, kTextChars);
-    TCHAR probe[kTextChars];
-    return length >= 1 && length <= kTextChars - 2 && FillTemplate(out, TEXT(""), probe, kTextChars);
-}
-
-void FormatByteSize(uint64_t bytes, TCHAR *out) {
-    Str_FormatByteSize(uint32_t(bytes), out, uint32_t(bytes >> 32), kTextChars);
-}
-
 int32_t ToInt32(int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
 int32_t Selection(HWND dialog, int id) { return Combo_GetCurSel(GetDlgItem(dialog, id)); }
@@ -118,15 +83,8 @@ void WriteFields(ResizeDlgState *s, uint32_t mask) {
 // The new size group shows the result's byte size, and OK is enabled only
 // for a size that is allowed.
 void RefreshNewSize(ResizeDlgState *s) {
-    uint64_t bytes = 0;
-    const bool allowed = NewImgDlg_SizeAllowed(s->form.value[kResizePixelsX], s->form.value[kResizePixelsY],
-                                               ResultBitCount(*s), &bytes);
-    EnableWindow(GetDlgItem(s->dialog, IDOK), allowed);
-    TCHAR size[kTextChars], caption[2 * kTextChars];
-    FormatByteSize(bytes, size);
-    if (!FillTemplate(s->newSizeTemplate, size, caption, kTextChars)) caption[0] = 0;
-    if (!allowed) lstrcat(caption, s->refusedText);
-    SetDlgItemText(s->dialog, IDC_RESIZE_NEW_GROUP, caption);
+    NewImgDlg_ShowSizeCheck(s->dialog, IDC_RESIZE_NEW_GROUP, s->newSizeTemplate, s->refusedText,
+                            s->form.value[kResizePixelsX], s->form.value[kResizePixelsY], ResultBitCount(*s));
 }
 
 // With "resize the picture" off only the resolution and the print size
@@ -167,14 +125,12 @@ BOOL OnInit(HWND dialog, ResizeDlgState *s) {
 
     // The captions: the picture's size and byte size, the new size's
     // template and the text shown when a size is refused.
-    TCHAR pattern[kTextChars], size[kTextChars], caption[kTextChars];
-    if (!ReadTemplate(dialog, IDC_RESIZE_NEW_GROUP, s->newSizeTemplate) || !ReadTemplate(dialog, IDC_RESIZE_OLD_GROUP, pattern))
+    TCHAR pattern[kTextChars], caption[kTextChars];
+    if (!DlgFrame_ReadTemplate(dialog, IDC_RESIZE_NEW_GROUP, s->newSizeTemplate) ||
+        !DlgFrame_ReadTemplate(dialog, IDC_RESIZE_OLD_GROUP, pattern) ||
+        !DlgFrame_ReadText(dialog, IDC_RESIZE_REFUSED, s->refusedText))
         return FALSE;
-    const int refused = GetDlgItemText(dialog, IDC_RESIZE_REFUSED, s->refusedText, kTextChars);
-    if (refused < 1 || refused > kTextChars - 2) return FALSE;
-    FormatByteSize(uint64_t{data->headerSize} + data->bitsSize, size);
-    if (!FillTemplate(pattern, size, caption, kTextChars)) return FALSE;
-    SetDlgItemText(dialog, IDC_RESIZE_OLD_GROUP, caption);
+    DlgFrame_ShowByteSize(dialog, IDC_RESIZE_OLD_GROUP, pattern, uint64_t{data->headerSize} + data->bitsSize, nullptr);
     wsprintf(caption, TEXT("%d x %d"), int(width), int(height));
     SetDlgItemText(dialog, IDC_RESIZE_OLD_PIXELS, caption);
 
